@@ -1,0 +1,35 @@
+// Control ids of the snapshot program's dialog templates. Ids repeat between
+// templates (1009 is Exit in the sign-on box and "Active Window" in Setup), so
+// each name carries its dialog.
+#pragma once
+
+#define IDC_STATIC_ANON          65535
+
+// SIGNONMESSAGE
+#define IDC_SIGNON_DESTINATION   1000
+#define IDC_SIGNON_SETUP         1007
+#define IDC_SIGNON_EXIT          1009
+#define IDC_SIGNON_HELP          1010
+#define IDC_SIGNON_PRESS_LABEL   1017
+#define IDC_SIGNON_HOTKEY        1018
+
+// SETUP
+#define IDC_SETUP_DIRECTORY      1001
+#define IDC_SETUP_24BIT          1002
+#define IDC_SETUP_8BIT           1003
+#define IDC_SETUP_SAVE           1004
+#define IDC_SETUP_FULLSCREEN     1008
+#define IDC_SETUP_ACTIVEWINDOW   1009
+#define IDC_SETUP_SELECTABLE     1010
+#define IDC_SETUP_TOFILE         1011
+#define IDC_SETUP_TOPRINTER      1012
+#define IDC_SETUP_SOUND          1013
+#define IDC_SETUP_PAGESETUP      1014
+#define IDC_SETUP_TOCLIPBOARD    1015
+#define IDC_SETUP_HOTKEY         1016
+
+// MARGINS (the edits stand in rows Left, Top, Right, Bottom)
+#define IDC_MARGIN_LEFT          1015
+#define IDC_MARGIN_TOP           1016
+#define IDC_MARGIN_RIGHT         1018
+#define IDC_MARGIN_BOTTOM        1017

@@ -1,0 +1,3 @@
+#include "snap/settings/snap_settings.h"
+
+SnapSettingsRecord SnapSettings;

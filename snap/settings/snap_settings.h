@@ -1,0 +1,30 @@
+// The one settings record of the snapshot program and the enumerations that
+// its fields hold. Portable: no Windows headers.
+#pragma once
+#include <stdint.h>
+
+enum SnapshotSource { FullScreen = 1, ActiveWindow = 2, SelectableArea = 3 };
+enum SnapshotDestination { File = 1, Printer = 2, Clipboard = 3 };
+
+enum {
+    SNAPSHOT_DIR_SIZE = 100,      // bytes, terminator included
+    DEFAULT_BITS_PER_PIXEL = 8,
+    DEFAULT_MARGIN = 50,          // hundredths of an inch
+    DEFAULT_HOTKEY_CODE = 0x0353  // Ctrl+Shift+S in hot key control form
+};
+
+struct SnapSettingsRecord {
+    char snapshotDir[SNAPSHOT_DIR_SIZE];  // always ends in a backslash once loaded
+    int32_t bitsPerPixel;                 // 8 or 24
+    int32_t source;                       // a SnapshotSource
+    int32_t destination;                  // a SnapshotDestination
+    int32_t sound;                        // 1 on, 0 off
+    int32_t leftMargin;                   // hundredths of an inch
+    int32_t topMargin;
+    int32_t rightMargin;
+    int32_t bottomMargin;
+    uint16_t hotKeyCode;                  // virtual key low byte, HOTKEYF_* high byte
+};
+
+// Zero-filled at program start; LoadSettings fills it before anyone reads it.
+extern SnapSettingsRecord SnapSettings;

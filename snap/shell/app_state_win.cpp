@@ -1,0 +1,4 @@
+#include "snap/shell/app_state_win.h"
+
+HINSTANCE g_hInstance;
+HWND g_hwndMain;

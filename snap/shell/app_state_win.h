@@ -1,0 +1,14 @@
+// Program-wide handles of the snapshot program, set by WinMain (or by a test
+// driver that stands in for it).
+#pragma once
+#include <windows.h>
+
+extern HINSTANCE g_hInstance;  // every resource is loaded from it by name
+extern HWND g_hwndMain;        // stored once CreateWindowExA returns
+
+// Window messages and ids that cross between the shell's pieces.
+enum {
+    SNAP_HOTKEY_ID = 1001,
+    WM_TRAYNOTIFY = WM_USER + 200,
+    TRAY_ICON_ID = 100
+};

@@ -1,0 +1,28 @@
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include "snap/engine/snap_result.h"
+
+TEST(SnapResultMessage, CancelOkAndOutOfRangeShowNothing)
+{
+    EXPECT_EQ(SnapResultMessage(Cancelled), nullptr);
+    EXPECT_EQ(SnapResultMessage(Ok), nullptr);
+    EXPECT_EQ(SnapResultMessage(11), nullptr);
+    EXPECT_EQ(SnapResultMessage(-2), nullptr);
+}
+
+TEST(SnapResultMessage, NoDisplayReadsAsPrintFailure)
+{
+    EXPECT_STREQ(SnapResultMessage(NoDisplay), SnapResultMessage(PrintFailed));
+}
+
+TEST(SnapResultMessage, SpoolerDiskFullKeepsTwoBlanksAfterFile)
+{
+    EXPECT_NE(strstr(SnapResultMessage(SpoolerDiskFull), "file.  Free"), nullptr);
+}
+
+TEST(SnapResultMessage, EveryFailureHasText)
+{
+    for (int r = NoDisplay; r <= ClipboardFailed; ++r)
+        EXPECT_GT(strlen(SnapResultMessage(r)), 10u) << r;
+}
