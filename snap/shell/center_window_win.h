@@ -1,0 +1,5 @@
+// Centres a window on the screen, keeping its size.
+#pragma once
+#include <windows.h>
+
+void CenterWindow(HWND hwnd);

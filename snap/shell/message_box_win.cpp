@@ -1,0 +1,16 @@
+#include "snap/shell/message_box_win.h"
+
+#include <windows.h>
+
+static const char ERROR_CAPTION[] = "Error";
+static const char INFO_CAPTION[] = "Tamblit 95";
+
+void ShowErrorBox(const char *text)
+{
+    MessageBoxA(NULL, text, ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void ShowInfoBox(const char *text)
+{
+    MessageBoxA(NULL, text, INFO_CAPTION, MB_OK | MB_ICONINFORMATION);
+}

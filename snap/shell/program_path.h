@@ -1,0 +1,9 @@
+// Paths of files that live beside the program. Portable: no Windows headers.
+#pragma once
+#include <stddef.h>
+
+// Writes the directory part of modulePath (everything up to and including the
+// last '\\', '/' or ':') followed by name into out. Returns false, with out
+// empty, when the result and its terminator do not fit in outSize bytes;
+// a cut path would name some other file.
+bool JoinProgramPath(char *out, size_t outSize, const char *modulePath, const char *name);

@@ -1,0 +1,7 @@
+// The sound cue that accompanies a snapshot.
+#pragma once
+
+// Plays "tamblit95.wav" from the program's directory without waiting, when
+// sound is on and a wave output device exists. A missing file plays the
+// system's default sound.
+void PlaySnapSound();
