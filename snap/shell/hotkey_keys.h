@@ -1,0 +1,29 @@
+// Translation of a hot key control code into the arguments of RegisterHotKey.
+// Portable: the Windows values are repeated here under names of our own and
+// checked against the SDK's in hotkey_win.cpp.
+#pragma once
+#include <stdint.h>
+
+// Modifier flags that the hot key control keeps in the high byte of its code
+// (HOTKEYF_SHIFT, HOTKEYF_CONTROL, HOTKEYF_ALT, HOTKEYF_EXT).
+enum {
+    HOTKEY_FLAG_SHIFT = 0x01,
+    HOTKEY_FLAG_CONTROL = 0x02,
+    HOTKEY_FLAG_ALT = 0x04,
+    HOTKEY_FLAG_EXT = 0x08
+};
+
+// Modifiers that RegisterHotKey takes (MOD_ALT, MOD_CONTROL, MOD_SHIFT).
+enum {
+    HOTKEY_MOD_ALT = 0x0001,
+    HOTKEY_MOD_CONTROL = 0x0002,
+    HOTKEY_MOD_SHIFT = 0x0004
+};
+
+// The fsModifiers for RegisterHotKey of the control's flags. The extended-key
+// flag has no counterpart there and is dropped, as is every undefined bit.
+unsigned HotKeyToModifiers(unsigned char flags);
+
+// The two halves of a 16-bit hot key control code.
+inline unsigned char HotKeyFlags(uint16_t code) { return (unsigned char)(code >> 8); }
+inline unsigned char HotKeyVirtualKey(uint16_t code) { return (unsigned char)(code & 0xFF); }

@@ -1,0 +1,21 @@
+#include "snap/shell/hotkey_win.h"
+
+#include <commctrl.h>
+
+#include "snap/settings/snap_settings.h"
+#include "snap/shell/app_state_win.h"
+#include "snap/shell/hotkey_keys.h"
+
+static_assert(HOTKEY_FLAG_SHIFT == HOTKEYF_SHIFT && HOTKEY_FLAG_CONTROL == HOTKEYF_CONTROL &&
+                  HOTKEY_FLAG_ALT == HOTKEYF_ALT && HOTKEY_FLAG_EXT == HOTKEYF_EXT,
+              "hot key control flags differ from the SDK's");
+static_assert(HOTKEY_MOD_ALT == MOD_ALT && HOTKEY_MOD_CONTROL == MOD_CONTROL &&
+                  HOTKEY_MOD_SHIFT == MOD_SHIFT,
+              "RegisterHotKey modifiers differ from the SDK's");
+
+BOOL RegisterSnapHotKey(HWND hwnd)
+{
+    const uint16_t code = SnapSettings.hotKeyCode;
+    return RegisterHotKey(hwnd, SNAP_HOTKEY_ID, HotKeyToModifiers(HotKeyFlags(code)),
+                          HotKeyVirtualKey(code));
+}
