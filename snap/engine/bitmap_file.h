@@ -1,0 +1,67 @@
+// Naming and writing of snapshot bitmap files, independent of the file system
+// calls, which the caller supplies. Portable: no Windows headers.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+enum {
+    SNAPSHOT_PATH_SIZE = 150,   // the path buffer the Save dialog is given
+    FIRST_SNAPSHOT_NUMBER = 1,
+    LAST_SNAPSHOT_NUMBER = 999,
+    FILE_WRITE_CHUNK = 4096     // largest single write of pixel data
+};
+
+// <dir>snapNNN.bmp into out. Returns false, with out empty, when the name does
+// not fit: a cut name would be a different file, so it is never used.
+bool FormatSnapshotName(char *out, size_t outSize, const char *dir, int number);
+
+enum {
+    NO_FREE_SNAPSHOT_NAME = -1,   // snap001.bmp to snap999.bmp all exist
+    SNAPSHOT_DIR_TOO_LONG = -2    // the directory leaves no room for a name
+};
+
+// Puts the first <dir>snapNNN.bmp for which exists() is false into out and
+// returns its number, or one of the negative codes above.
+int FindFreeSnapshotName(char *out, size_t outSize, const char *dir,
+                         bool (*exists)(void *context, const char *path), void *context);
+
+// The file system calls a save goes through. A file is an opaque handle;
+// null means the call failed.
+struct SnapshotFileSystem {
+    void *context;
+    bool (*exists)(void *context, const char *path);
+    // A new file; fails when one of that name exists.
+    void *(*createNew)(void *context, const char *path);
+    // A new file with a unique name in the directory of path, whose name is
+    // put into tempPath.
+    void *(*createTemp)(void *context, const char *path, char *tempPath, size_t tempPathSize);
+    // True only when all size bytes were written.
+    bool (*write)(void *context, void *file, const void *data, uint32_t size);
+    bool (*close)(void *context, void *file);
+    bool (*remove)(void *context, const char *path);
+    // Renames from to to, replacing to; one of the ReplaceOutcome values.
+    int (*replace)(void *context, const char *from, const char *to);
+    // Renames from to to, which must not exist.
+    bool (*rename)(void *context, const char *from, const char *to);
+};
+
+enum ReplaceOutcome { REPLACED, REPLACE_UNSUPPORTED, REPLACE_FAILED };
+
+enum { TEMP_PATH_SIZE = 260 };
+
+// Writes the header, the info header, the colour table (when its size is not
+// 0) and the pixel array in chunks of at most FILE_WRITE_CHUNK bytes, each
+// with one write, stopping at the first write that falls short. Returns true
+// when every byte was written.
+bool WriteBitmapFileBody(const SnapshotFileSystem &fs, void *file, const uint8_t *fileHeader,
+                         const void *infoHeader, const void *colorTable, uint32_t colorTableSize,
+                         const void *pixels, uint32_t pixelArraySize);
+
+// Saves a bitmap file at path and returns a SnapResult: Ok, DiskFull when a
+// write or the close failed, CannotCreateFile when the file could not be
+// created or put in place. A new file that fails is removed. An existing file
+// is replaced only once its successor is complete: until then the data goes
+// to a temporary file beside it, which is removed on every path.
+int SaveBitmapFile(const SnapshotFileSystem &fs, const char *path, const uint8_t *fileHeader,
+                   const void *infoHeader, const void *colorTable, uint32_t colorTableSize,
+                   const void *pixels, uint32_t pixelArraySize);

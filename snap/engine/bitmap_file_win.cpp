@@ -1,0 +1,147 @@
+#include "snap/engine/bitmap_file_win.h"
+
+#include <commdlg.h>
+
+#include "snap/engine/dib_layout.h"
+#include "snap/engine/snap_result.h"
+#include "snap/settings/snap_settings.h"
+#include "snap/shell/app_state_win.h"
+#include "snap/shell/message_box_win.h"
+#include "snap/shell/snap_sound_win.h"
+
+static const char SAVE_TITLE[] = "Save Snapshot";
+static const char SAVE_FILTER[] = "Bitmap Files\0*.bmp\0";  // the literal adds the final zero
+static const char DEFAULT_EXTENSION[] = "bmp";
+static const char TEMP_PREFIX[] = "snp";
+static const char FILE_CREATED[] = "Snapshot file created.";
+
+// The file calls behind SaveBitmapFile. CreateFileA rather than OpenFile:
+// OpenFile's record holds only 128 characters of path, less than the 150
+// the Save dialog may return.
+
+static bool FileExists(void *, const char *path)
+{
+    // A directory of that name counts as taken too: no file can be made there.
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+static void *CreateNewFile(void *, const char *path)
+{
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+    return file == INVALID_HANDLE_VALUE ? NULL : file;
+}
+
+static void *CreateTempFileBeside(void *, const char *path, char *tempPath, size_t tempPathSize)
+{
+    // GetTempFileNameA writes up to MAX_PATH characters.
+    if (tempPathSize < MAX_PATH)
+        return NULL;
+    char dir[SNAPSHOT_PATH_SIZE];
+    lstrcpynA(dir, path, sizeof dir);
+    char *end = dir;
+    for (char *p = dir; *p; p = CharNextA(p)) {
+        if (*p == '\\' || *p == '/' || *p == ':')
+            end = p + 1;
+    }
+    if (end == dir)
+        lstrcpyA(dir, ".");  // fits: dir holds 150 characters
+    else
+        *end = '\0';
+
+    // Creates the empty file, so that the name stays ours.
+    if (!GetTempFileNameA(dir, TEMP_PREFIX, 0, tempPath))
+        return NULL;
+    HANDLE file = CreateFileA(tempPath, GENERIC_WRITE, 0, NULL, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
+        DeleteFileA(tempPath);
+        return NULL;
+    }
+    return file;
+}
+
+static bool WriteAll(void *, void *file, const void *data, uint32_t size)
+{
+    DWORD written = 0;
+    return WriteFile(static_cast<HANDLE>(file), data, size, &written, NULL) && written == size;
+}
+
+static bool CloseFile(void *, void *file)
+{
+    return CloseHandle(static_cast<HANDLE>(file)) != FALSE;
+}
+
+static bool RemoveFile(void *, const char *path)
+{
+    return DeleteFileA(path) != FALSE;
+}
+
+static int ReplaceFile(void *, const char *from, const char *to)
+{
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING))
+        return REPLACED;
+    // Windows 95 has the call but not its implementation.
+    return GetLastError() == ERROR_CALL_NOT_IMPLEMENTED ? REPLACE_UNSUPPORTED : REPLACE_FAILED;
+}
+
+static bool RenameFile(void *, const char *from, const char *to)
+{
+    return MoveFileA(from, to) != FALSE;
+}
+
+static const SnapshotFileSystem WIN32_FILES = {
+    NULL, FileExists, CreateNewFile, CreateTempFileBeside, WriteAll, CloseFile, RemoveFile, ReplaceFile, RenameFile,
+};
+
+int SaveSnapshotFileAt(const char *path, const BITMAPINFOHEADER *header, DWORD colorTableSize,
+                       const BYTE *pixels, DWORD pixelArraySize)
+{
+    uint8_t fileHeader[BITMAP_FILE_HEADER_SIZE];
+    if (!BuildFileHeader(colorTableSize, pixelArraySize, fileHeader))
+        return CannotCreateFile;
+    const BYTE *colorTable = reinterpret_cast<const BYTE *>(header) + BITMAP_INFO_HEADER_SIZE;
+    return SaveBitmapFile(WIN32_FILES, path, fileHeader, header, colorTable, colorTableSize, pixels,
+                          pixelArraySize);
+}
+
+int ChooseSnapshotFile(char (&path)[SNAPSHOT_PATH_SIZE])
+{
+    char dir[SNAPSHOT_DIR_SIZE];
+    lstrcpynA(dir, SnapSettings.snapshotDir, sizeof dir);
+    int number = FindFreeSnapshotName(path, sizeof path, dir, FileExists, NULL);
+    if (number == NO_FREE_SNAPSHOT_NAME)
+        return Cancelled;
+    if (number == SNAPSHOT_DIR_TOO_LONG)
+        return CannotCreateFile;
+
+    OPENFILENAMEA ofn;
+    ZeroMemory(&ofn, sizeof ofn);
+    // The record as Windows 95 knows it; later fields stay unset.
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    ofn.hwndOwner = NULL;
+    ofn.hInstance = g_hInstance;
+    ofn.lpstrFilter = SAVE_FILTER;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = SNAPSHOT_PATH_SIZE;
+    ofn.lpstrTitle = SAVE_TITLE;
+    ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    ofn.lpstrDefExt = DEFAULT_EXTENSION;
+    return GetSaveFileNameA(&ofn) ? Ok : Cancelled;
+}
+
+int WriteSnapshotFile(const BITMAPINFOHEADER *header, DWORD colorTableSize, const BYTE *pixels,
+                      DWORD pixelArraySize, BOOL playSound)
+{
+    if (playSound)
+        PlaySnapSound();
+
+    char path[SNAPSHOT_PATH_SIZE];
+    int result = ChooseSnapshotFile(path);
+    if (result != Ok)
+        return result;
+
+    result = SaveSnapshotFileAt(path, header, colorTableSize, pixels, pixelArraySize);
+    if (result == Ok)
+        ShowInfoBox(FILE_CREATED);
+    return result;
+}

@@ -1,0 +1,112 @@
+#include "snap/engine/snapshot_dib_win.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "snap/engine/gdi_guards_win.h"
+
+static_assert(sizeof(BITMAPINFOHEADER) == BITMAP_INFO_HEADER_SIZE, "packed DIB header");
+static_assert(sizeof(RGBQUAD) * PALETTE_ENTRIES_8BPP == COLOR_TABLE_SIZE_8BPP, "colour table");
+
+enum { LOGPALETTE_VERSION = 0x300 };
+
+bool AllocSnapshotDib(const DibLayout &layout, SnapshotDib *dib)
+{
+    memset(dib, 0, sizeof *dib);
+    HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, layout.blockSize);
+    if (!handle)
+        return false;
+    BYTE *base = static_cast<BYTE *>(GlobalLock(handle));
+    if (!base) {
+        GlobalFree(handle);
+        return false;
+    }
+    BuildInfoHeader(layout, base);
+    dib->handle = handle;
+    dib->header = reinterpret_cast<BITMAPINFOHEADER *>(base);
+    dib->pixels = base + BITMAP_INFO_HEADER_SIZE + layout.colorTableSize;
+    dib->colorTableSize = layout.colorTableSize;
+    dib->pixelArraySize = layout.pixelArraySize;
+    return true;
+}
+
+void FreeSnapshotDib(SnapshotDib *dib)
+{
+    if (!dib->handle)
+        return;
+    GlobalUnlock(dib->handle);
+    GlobalFree(dib->handle);
+    memset(dib, 0, sizeof *dib);
+}
+
+void CaptureScreenRect(HDC displayDc, HDC memoryDc, const RECT *rect, HBITMAP frozenScreen)
+{
+    const int width = rect->right - rect->left;
+    const int height = rect->bottom - rect->top;
+    if (!frozenScreen) {
+        BitBlt(memoryDc, 0, 0, width, height, displayDc, rect->left, rect->top, SRCCOPY);
+        return;
+    }
+    DcGuard frozenDc(CreateCompatibleDC(displayDc));
+    SelectGuard selected(frozenDc, frozenScreen);
+    BitBlt(memoryDc, 0, 0, width, height, frozenDc, rect->left, rect->top, SRCCOPY);
+}
+
+// A logical palette of all 256 system palette entries, selected into dc and
+// realised for as long as the scope lasts. Without memory for it or without
+// a palette the pixels are simply read unmapped.
+struct SystemPaletteScope {
+    HDC dc;
+    LOGPALETTE *description;
+    HPALETTE palette;
+    HPALETTE previous;
+
+    SystemPaletteScope(HDC displayDc, HDC into) : dc(into), description(NULL), palette(NULL), previous(NULL)
+    {
+        description = static_cast<LOGPALETTE *>(
+            malloc(sizeof(LOGPALETTE) + (PALETTE_ENTRIES_8BPP - 1) * sizeof(PALETTEENTRY)));
+        if (!description)
+            return;
+        description->palVersion = LOGPALETTE_VERSION;
+        description->palNumEntries = PALETTE_ENTRIES_8BPP;
+        GetSystemPaletteEntries(displayDc, 0, PALETTE_ENTRIES_8BPP, description->palPalEntry);
+        palette = CreatePalette(description);
+        if (!palette)
+            return;
+        previous = SelectPalette(dc, palette, FALSE);
+        RealizePalette(dc);
+    }
+    ~SystemPaletteScope()
+    {
+        if (palette) {
+            if (previous)
+                SelectPalette(dc, previous, FALSE);
+            DeleteObject(palette);
+        }
+        free(description);
+    }
+    SystemPaletteScope(const SystemPaletteScope &) = delete;
+    SystemPaletteScope &operator=(const SystemPaletteScope &) = delete;
+};
+
+static void ReadPixels(HDC memoryDc, HBITMAP captured, SnapshotDib *dib)
+{
+    // GetDIBits fills in fields such as biSizeImage; the block keeps the
+    // header as it was set, which is what the file and the clipboard carry.
+    const BITMAPINFOHEADER asSet = *dib->header;
+    GetDIBits(memoryDc, captured, 0, (UINT)asSet.biHeight, dib->pixels,
+              reinterpret_cast<BITMAPINFO *>(dib->header), DIB_RGB_COLORS);
+    *dib->header = asSet;
+}
+
+void ReadSnapshotPixels(HDC displayDc, HDC memoryDc, HBITMAP captured, SnapshotDib *dib)
+{
+    // Whatever the depth asked for: on a palette display the captured
+    // indices only mean something through the palette they were drawn with.
+    if (GetDeviceCaps(displayDc, RASTERCAPS) & RC_PALETTE) {
+        SystemPaletteScope realised(displayDc, memoryDc);
+        ReadPixels(memoryDc, captured, dib);
+    } else {
+        ReadPixels(memoryDc, captured, dib);
+    }
+}

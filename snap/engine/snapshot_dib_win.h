@@ -1,0 +1,31 @@
+// The packed DIB a snapshot is read into: one moveable global block holding
+// the info header, the colour table (8 bits) and the pixel array, locked for
+// as long as the snapshot uses it. Every destination works from it.
+#pragma once
+#include <windows.h>
+
+#include "snap/engine/dib_layout.h"
+
+struct SnapshotDib {
+    HGLOBAL handle;
+    BITMAPINFOHEADER *header;  // start of the locked block
+    BYTE *pixels;              // header + 40 + colorTableSize
+    DWORD colorTableSize;
+    DWORD pixelArraySize;
+};
+
+// Allocates the zero-filled block for layout, locks it and fills the header.
+// Returns false, with dib zeroed, when the memory is not there.
+bool AllocSnapshotDib(const DibLayout &layout, SnapshotDib *dib);
+
+// Unlocks and frees the block; nothing when it is already gone.
+void FreeSnapshotDib(SnapshotDib *dib);
+
+// Copies rect of the screen into memoryDc at (0, 0): from the live screen
+// through displayDc, or from frozenScreen, a full-screen bitmap, when given.
+void CaptureScreenRect(HDC displayDc, HDC memoryDc, const RECT *rect, HBITMAP frozenScreen);
+
+// Reads the captured bitmap (selected into memoryDc) into the block. On a
+// palette display the system palette is realised first, so that 8-bit
+// indices and 24-bit colours come out as the screen shows them.
+void ReadSnapshotPixels(HDC displayDc, HDC memoryDc, HBITMAP captured, SnapshotDib *dib);

@@ -1,0 +1,160 @@
+// Test driver for the snapshot pipeline: stands in for the resident program,
+// sets the settings from its command line and takes one snapshot, so that a
+// test can look at what comes out of it.
+//
+//   snapdriver.exe [--dir C:\snaps\] [--bpp 8|24] [--sound 0|1] [--play 0|1]
+//                  [--rect left,top,right,bottom] [--dest N]
+//                  [--frozen none|screen|picture] [--result FILE]
+//   snapdriver.exe --check-guards FILE
+//
+// The snapshot's result code is written to the --result file once
+// TakeSnapshot has returned. --frozen picture snaps from a bitmap the driver
+// paints itself (blue, with red over (0,0)-(150,100) and green over
+// (250,200)-(400,400)), which the live screen never shows. --check-guards
+// checks the GDI scope guards and writes "ok" or what went wrong.
+#include <windows.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "snap/engine/gdi_guards_win.h"
+#include "snap/engine/snapshot_win.h"
+#include "snap/settings/snap_settings.h"
+#include "snap/shell/app_state_win.h"
+
+static void WriteText(const char *path, const char *text)
+{
+    FILE *f = fopen(path, "w");
+    if (f) {
+        fputs(text, f);
+        fclose(f);
+    }
+}
+
+static HBITMAP FreezeScreen()
+{
+    HDC screen = GetDC(NULL);
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    ReleaseDC(NULL, screen);
+    return bmp;
+}
+
+static void FillRectColor(HDC dc, int l, int t, int r, int b, COLORREF color)
+{
+    RECT rc = {l, t, r, b};
+    HBRUSH brush = CreateSolidBrush(color);
+    FillRect(dc, &rc, brush);
+    DeleteObject(brush);
+}
+
+static HBITMAP PaintPicture()
+{
+    HDC screen = GetDC(NULL);
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    FillRectColor(mem, 0, 0, w, h, RGB(0, 0, 255));
+    FillRectColor(mem, 0, 0, 150, 100, RGB(255, 0, 0));
+    FillRectColor(mem, 250, 200, 400, 400, RGB(0, 255, 0));
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    ReleaseDC(NULL, screen);
+    return bmp;
+}
+
+// The guards must leave a DC as they found it and free what they own.
+static const char *CheckGuards()
+{
+    HDC screen = GetDC(NULL);
+    HDC mem = CreateCompatibleDC(screen);
+    HGDIOBJ original = GetCurrentObject(mem, OBJ_BITMAP);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 8, 8);
+    const char *failure = NULL;
+    {
+        GdiObjectGuard owned(bmp);
+        {
+            SelectGuard selected(mem, bmp);
+            if (GetCurrentObject(mem, OBJ_BITMAP) != bmp)
+                failure = "the guard did not select the bitmap";
+        }
+        if (!failure && GetCurrentObject(mem, OBJ_BITMAP) != original)
+            failure = "the DC's previous bitmap was not selected back";
+    }
+    if (!failure && GetObjectType(bmp) != 0)
+        failure = "the bitmap guard did not delete the bitmap";
+    {
+        SelectGuard nothing(mem, NULL);
+        if (GetCurrentObject(mem, OBJ_BITMAP) != original)
+            failure = "selecting nothing changed the DC";
+    }
+    DeleteDC(mem);
+
+    HDC dc = CreateCompatibleDC(screen);
+    { DcGuard guard(dc); }
+    if (!failure && GetObjectType(dc) != 0)
+        failure = "the DC guard did not delete the DC";
+    ReleaseDC(NULL, screen);
+    return failure ? failure : "ok";
+}
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
+{
+    g_hInstance = hInstance;
+    SnapSettings.bitsPerPixel = 24;
+    SnapSettings.destination = File;
+    SnapSettings.sound = 0;
+    lstrcpynA(SnapSettings.snapshotDir, "C:\\", sizeof SnapSettings.snapshotDir);
+
+    RECT rect = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const char *frozen = "none";
+    const char *resultFile = NULL;
+    BOOL play = FALSE;
+
+    for (int i = 1; i + 1 < __argc; i += 2) {
+        const char *opt = __argv[i], *val = __argv[i + 1];
+        if (!strcmp(opt, "--dir")) {
+            lstrcpynA(SnapSettings.snapshotDir, val, sizeof SnapSettings.snapshotDir);
+        } else if (!strcmp(opt, "--bpp")) {
+            SnapSettings.bitsPerPixel = atoi(val);
+        } else if (!strcmp(opt, "--sound")) {
+            SnapSettings.sound = atoi(val);
+        } else if (!strcmp(opt, "--play")) {
+            play = atoi(val) != 0;
+        } else if (!strcmp(opt, "--rect")) {
+            sscanf(val, "%ld,%ld,%ld,%ld", &rect.left, &rect.top, &rect.right, &rect.bottom);
+        } else if (!strcmp(opt, "--dest")) {
+            SnapSettings.destination = atoi(val);
+        } else if (!strcmp(opt, "--frozen")) {
+            frozen = val;
+        } else if (!strcmp(opt, "--result")) {
+            resultFile = val;
+        } else if (!strcmp(opt, "--check-guards")) {
+            WriteText(val, CheckGuards());
+            return 0;
+        }
+    }
+
+    HBITMAP frozenScreen = NULL;
+    if (!strcmp(frozen, "screen"))
+        frozenScreen = FreezeScreen();
+    else if (!strcmp(frozen, "picture"))
+        frozenScreen = PaintPicture();
+
+    int result = TakeSnapshot(NULL, &rect, SnapSettings.destination, frozenScreen, play);
+
+    if (frozenScreen)
+        DeleteObject(frozenScreen);
+    if (resultFile) {
+        char text[16];
+        snprintf(text, sizeof text, "%d\n", result);
+        WriteText(resultFile, text);
+    }
+    return 0;
+}

@@ -1,0 +1,308 @@
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "snap/engine/bitmap_file.h"
+#include "snap/engine/dib_layout.h"
+#include "snap/engine/snap_result.h"
+
+static bool InSet(void *context, const char *path)
+{
+    return static_cast<std::set<std::string> *>(context)->count(path) != 0;
+}
+
+TEST(SnapshotName, FormatsThreeDigitNumbersAfterTheDirectory)
+{
+    char out[SNAPSHOT_PATH_SIZE];
+    ASSERT_TRUE(FormatSnapshotName(out, sizeof out, "C:\\SNAPS\\", 7));
+    EXPECT_STREQ(out, "C:\\SNAPS\\snap007.bmp");
+    ASSERT_TRUE(FormatSnapshotName(out, sizeof out, "C:\\", 999));
+    EXPECT_STREQ(out, "C:\\snap999.bmp");
+}
+
+TEST(SnapshotName, DirectoryTooLongForTheBufferIsRefusedNotCut)
+{
+    char out[SNAPSHOT_PATH_SIZE];
+    // 138 + "snap001.bmp" + terminator is exactly 150.
+    std::string fits = "C:\\" + std::string(134, 'd') + "\\";
+    ASSERT_EQ(fits.size(), 138u);
+    ASSERT_TRUE(FormatSnapshotName(out, sizeof out, fits.c_str(), 1));
+    EXPECT_EQ(std::string(out), fits + "snap001.bmp");
+
+    std::string tooLong = "C:\\" + std::string(135, 'd') + "\\";
+    memset(out, 'x', sizeof out);
+    EXPECT_FALSE(FormatSnapshotName(out, sizeof out, tooLong.c_str(), 1));
+    EXPECT_STREQ(out, "");
+
+    std::set<std::string> none;
+    EXPECT_EQ(FindFreeSnapshotName(out, sizeof out, tooLong.c_str(), InSet, &none), SNAPSHOT_DIR_TOO_LONG);
+    EXPECT_STREQ(out, "");
+}
+
+TEST(SnapshotName, FirstFreeNumberIsProposed)
+{
+    char out[SNAPSHOT_PATH_SIZE];
+    std::set<std::string> taken;
+    EXPECT_EQ(FindFreeSnapshotName(out, sizeof out, "C:\\S\\", InSet, &taken), 1);
+    EXPECT_STREQ(out, "C:\\S\\snap001.bmp");
+
+    taken = {"C:\\S\\snap001.bmp", "C:\\S\\snap003.bmp"};
+    EXPECT_EQ(FindFreeSnapshotName(out, sizeof out, "C:\\S\\", InSet, &taken), 2);
+    EXPECT_STREQ(out, "C:\\S\\snap002.bmp");
+
+    // Files in another directory do not count.
+    EXPECT_EQ(FindFreeSnapshotName(out, sizeof out, "D:\\", InSet, &taken), 1);
+
+    taken.clear();
+    char name[SNAPSHOT_PATH_SIZE];
+    for (int n = 1; n <= 998; ++n) {
+        ASSERT_TRUE(FormatSnapshotName(name, sizeof name, "C:\\S\\", n));
+        taken.insert(name);
+    }
+    EXPECT_EQ(FindFreeSnapshotName(out, sizeof out, "C:\\S\\", InSet, &taken), 999);
+    EXPECT_STREQ(out, "C:\\S\\snap999.bmp");
+
+    taken.insert("C:\\S\\snap999.bmp");
+    EXPECT_EQ(FindFreeSnapshotName(out, sizeof out, "C:\\S\\", InSet, &taken), NO_FREE_SNAPSHOT_NAME);
+    EXPECT_STREQ(out, "");
+}
+
+// An in-memory file system that records every call and can be told to fail
+// one of them.
+struct FakeFiles {
+    std::map<std::string, std::string> files;
+    std::map<int, std::string> open;  // handle -> path
+    int nextHandle = 1;
+    std::vector<uint32_t> writes;
+    int failWriteAt = -1;          // index into writes that comes back short
+    bool failCreate = false;
+    bool failClose = false;
+    int replaceOutcome = REPLACED;
+    std::string undeletable;       // a file that remove() refuses, as a read-only one
+
+    SnapshotFileSystem Fs()
+    {
+        SnapshotFileSystem fs;
+        fs.context = this;
+        fs.exists = [](void *c, const char *p) { return Self(c)->files.count(p) != 0; };
+        fs.createNew = [](void *c, const char *p) -> void * {
+            FakeFiles *f = Self(c);
+            if (f->failCreate || f->files.count(p))
+                return nullptr;
+            return f->Open(p);
+        };
+        fs.createTemp = [](void *c, const char *p, char *temp, size_t size) -> void * {
+            FakeFiles *f = Self(c);
+            if (f->failCreate)
+                return nullptr;
+            std::string dir(p, strrchr(p, '\\') + 1);
+            snprintf(temp, size, "%stmp%d.tmp", dir.c_str(), f->nextHandle);
+            return f->Open(temp);
+        };
+        fs.write = [](void *c, void *file, const void *data, uint32_t size) {
+            FakeFiles *f = Self(c);
+            std::string &content = f->files[f->open.at((int)(intptr_t)file)];
+            bool fail = (int)f->writes.size() == f->failWriteAt;
+            f->writes.push_back(size);
+            content.append(static_cast<const char *>(data), fail ? size / 2 : size);
+            return !fail;
+        };
+        fs.close = [](void *c, void *file) {
+            Self(c)->open.erase((int)(intptr_t)file);
+            return !Self(c)->failClose;
+        };
+        fs.remove = [](void *c, const char *p) {
+            return Self(c)->undeletable != p && Self(c)->files.erase(p) == 1;
+        };
+        fs.replace = [](void *c, const char *from, const char *to) {
+            FakeFiles *f = Self(c);
+            if (f->replaceOutcome == REPLACED)
+                f->Move(from, to);
+            return f->replaceOutcome;
+        };
+        fs.rename = [](void *c, const char *from, const char *to) {
+            FakeFiles *f = Self(c);
+            if (f->files.count(to))
+                return false;
+            f->Move(from, to);
+            return true;
+        };
+        return fs;
+    }
+
+    static FakeFiles *Self(void *c) { return static_cast<FakeFiles *>(c); }
+    void *Open(const char *path)
+    {
+        files[path] = "";
+        open[nextHandle] = path;
+        return (void *)(intptr_t)nextHandle++;
+    }
+    void Move(const char *from, const char *to)
+    {
+        files[to] = files.at(from);
+        files.erase(from);
+    }
+};
+
+// A small 8-bit picture whose file content is known byte for byte.
+struct Picture {
+    uint8_t fileHeader[BITMAP_FILE_HEADER_SIZE];
+    uint8_t infoHeader[BITMAP_INFO_HEADER_SIZE];
+    std::vector<uint8_t> colorTable = std::vector<uint8_t>(COLOR_TABLE_SIZE_8BPP, 0x11);
+    std::vector<uint8_t> pixels;
+
+    explicit Picture(uint32_t pixelBytes) : pixels(pixelBytes)
+    {
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = (uint8_t)(i * 7);
+        BuildFileHeader(COLOR_TABLE_SIZE_8BPP, pixelBytes, fileHeader);
+        memset(infoHeader, 0x22, sizeof infoHeader);
+    }
+    std::string Bytes() const
+    {
+        std::string s((const char *)fileHeader, sizeof fileHeader);
+        s.append((const char *)infoHeader, sizeof infoHeader);
+        s.append(colorTable.begin(), colorTable.end());
+        s.append(pixels.begin(), pixels.end());
+        return s;
+    }
+    int Save(FakeFiles &f, const char *path) const
+    {
+        return SaveBitmapFile(f.Fs(), path, fileHeader, infoHeader, colorTable.data(),
+                              (uint32_t)colorTable.size(), pixels.data(), (uint32_t)pixels.size());
+    }
+};
+
+TEST(BitmapFileBody, HeadersTableThenPixelsInChunksOf4096)
+{
+    struct Case {
+        uint32_t pixels;
+        uint32_t table;
+        std::vector<uint32_t> writes;
+    } cases[] = {
+        {10000, 1024, {14, 40, 1024, 4096, 4096, 1808}},
+        {10000, 0, {14, 40, 4096, 4096, 1808}},
+        {8192, 0, {14, 40, 4096, 4096}},
+        {4097, 0, {14, 40, 4096, 1}},
+        {24, 1024, {14, 40, 1024, 24}},
+    };
+    for (const Case &c : cases) {
+        Picture pic(c.pixels);
+        FakeFiles f;
+        SnapshotFileSystem fs = f.Fs();
+        void *file = fs.createNew(&f, "C:\\a.bmp");
+        ASSERT_TRUE(WriteBitmapFileBody(fs, file, pic.fileHeader, pic.infoHeader, pic.colorTable.data(),
+                                        c.table, pic.pixels.data(), c.pixels));
+        EXPECT_EQ(f.writes, c.writes) << c.pixels;
+    }
+}
+
+TEST(BitmapFileBody, EveryShortWriteStopsTheWriting)
+{
+    // Index 0 to 2 are the header writes, which must be examined like the
+    // pixel chunks: a short header makes an unreadable file.
+    for (int failAt = 0; failAt < 6; ++failAt) {
+        Picture pic(10000);
+        FakeFiles f;
+        f.failWriteAt = failAt;
+        SnapshotFileSystem fs = f.Fs();
+        void *file = fs.createNew(&f, "C:\\a.bmp");
+        EXPECT_FALSE(WriteBitmapFileBody(fs, file, pic.fileHeader, pic.infoHeader, pic.colorTable.data(),
+                                         COLOR_TABLE_SIZE_8BPP, pic.pixels.data(), 10000))
+            << failAt;
+        EXPECT_EQ(f.writes.size(), (size_t)failAt + 1);
+    }
+}
+
+TEST(SaveBitmapFile, NewFileHoldsExactlyTheBytes)
+{
+    Picture pic(10000);
+    FakeFiles f;
+    EXPECT_EQ(pic.Save(f, "C:\\S\\snap001.bmp"), Ok);
+    ASSERT_EQ(f.files.size(), 1u);
+    EXPECT_EQ(f.files["C:\\S\\snap001.bmp"], pic.Bytes());
+    EXPECT_EQ(f.files["C:\\S\\snap001.bmp"].size(), 54u + 1024u + 10000u);
+    EXPECT_TRUE(f.open.empty());
+}
+
+TEST(SaveBitmapFile, FailedNewFileIsRemoved)
+{
+    for (int failAt : {0, 1, 2, 3, 5}) {
+        Picture pic(10000);
+        FakeFiles f;
+        f.failWriteAt = failAt;
+        EXPECT_EQ(pic.Save(f, "C:\\S\\snap001.bmp"), DiskFull) << failAt;
+        EXPECT_TRUE(f.files.empty()) << failAt;
+        EXPECT_TRUE(f.open.empty());
+    }
+    Picture pic(100);
+    FakeFiles f;
+    f.failClose = true;
+    EXPECT_EQ(pic.Save(f, "C:\\S\\snap001.bmp"), DiskFull);
+    EXPECT_TRUE(f.files.empty());
+}
+
+TEST(SaveBitmapFile, FileThatCannotBeCreatedLeavesNothing)
+{
+    Picture pic(100);
+    FakeFiles f;
+    f.failCreate = true;
+    EXPECT_EQ(pic.Save(f, "C:\\S\\snap001.bmp"), CannotCreateFile);
+    EXPECT_TRUE(f.files.empty());
+    EXPECT_TRUE(f.writes.empty());
+
+    f.files["C:\\S\\old.bmp"] = "old";
+    EXPECT_EQ(pic.Save(f, "C:\\S\\old.bmp"), CannotCreateFile);
+    EXPECT_EQ(f.files, (std::map<std::string, std::string>{{"C:\\S\\old.bmp", "old"}}));
+}
+
+TEST(SaveBitmapFile, ReplacingAnExistingFileCompletely)
+{
+    // A longer old file must not leave its tail behind.
+    Picture pic(100);
+    FakeFiles f;
+    f.files["C:\\S\\old.bmp"] = std::string(5000, 'o');
+    EXPECT_EQ(pic.Save(f, "C:\\S\\old.bmp"), Ok);
+    EXPECT_EQ(f.files, (std::map<std::string, std::string>{{"C:\\S\\old.bmp", pic.Bytes()}}));
+}
+
+TEST(SaveBitmapFile, FailureWhileReplacingKeepsTheOldFile)
+{
+    for (int failAt : {0, 2, 4}) {
+        Picture pic(10000);
+        FakeFiles f;
+        f.files["C:\\S\\old.bmp"] = "old";
+        f.failWriteAt = failAt;
+        EXPECT_EQ(pic.Save(f, "C:\\S\\old.bmp"), DiskFull);
+        EXPECT_EQ(f.files, (std::map<std::string, std::string>{{"C:\\S\\old.bmp", "old"}})) << failAt;
+    }
+
+    Picture pic(100);
+    FakeFiles f;
+    f.files["C:\\S\\old.bmp"] = "old";
+    f.replaceOutcome = REPLACE_FAILED;  // for example a read-only file
+    EXPECT_EQ(pic.Save(f, "C:\\S\\old.bmp"), CannotCreateFile);
+    EXPECT_EQ(f.files, (std::map<std::string, std::string>{{"C:\\S\\old.bmp", "old"}}));
+}
+
+TEST(SaveBitmapFile, WithoutAtomicReplaceTheOldFileGoesOnlyAfterTheNewIsComplete)
+{
+    Picture pic(100);
+    FakeFiles f;
+    f.files["C:\\S\\old.bmp"] = "old";
+    f.replaceOutcome = REPLACE_UNSUPPORTED;
+    EXPECT_EQ(pic.Save(f, "C:\\S\\old.bmp"), Ok);
+    EXPECT_EQ(f.files, (std::map<std::string, std::string>{{"C:\\S\\old.bmp", pic.Bytes()}}));
+
+    // The old file cannot be deleted: it stays, and the new copy goes.
+    FakeFiles g;
+    g.files["C:\\S\\old.bmp"] = "old";
+    g.replaceOutcome = REPLACE_UNSUPPORTED;
+    g.undeletable = "C:\\S\\old.bmp";
+    EXPECT_EQ(pic.Save(g, "C:\\S\\old.bmp"), CannotCreateFile);
+    EXPECT_EQ(g.files, (std::map<std::string, std::string>{{"C:\\S\\old.bmp", "old"}}));
+}
