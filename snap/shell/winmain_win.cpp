@@ -1,10 +1,89 @@
-// Entry point of tamblit95.exe.
+// Entry point of tamblit95.exe: one copy only, a hidden main window that owns
+// the tray icon and the hot key, and the message loop.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include "snap/shell/app_state_win.h"
+#include "snap/shell/main_window_rect.h"
+#include "snap/shell/main_window_win.h"
+#include "snap/shell/message_box_win.h"
+
+static const char MAIN_CLASS[] = "tamblit95";
+static const char MAIN_CAPTION[] = "Tamblit 95";
+
+static void RegisterMainClass(HINSTANCE instance)
+{
+    WNDCLASSA wc;
+    ZeroMemory(&wc, sizeof wc);
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = MainWndProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, "MainIcon");
+    wc.hCursor = LoadCursorA(NULL, IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)GetStockObject(LTGRAY_BRUSH);
+    wc.lpszClassName = MAIN_CLASS;
+    RegisterClassA(&wc);
+}
+
+// Height and external leading of the display's variable-pitch system font;
+// zero when no display context can be had.
+static void ReadLineMetrics(int *height, int *externalLeading)
+{
+    *height = 0;
+    *externalLeading = 0;
+    HDC dc = CreateDCA("DISPLAY", NULL, NULL, NULL);
+    if (!dc)
+        return;
+    HGDIOBJ oldFont = SelectObject(dc, GetStockObject(ANSI_VAR_FONT));
+    TEXTMETRICA tm;
+    if (GetTextMetricsA(dc, &tm)) {
+        *height = tm.tmHeight;
+        *externalLeading = tm.tmExternalLeading;
+    }
+    SelectObject(dc, oldFont);
+    DeleteDC(dc);
+}
+
+static HWND CreateMainWindow(HINSTANCE instance)
+{
+    int lineHeight, externalLeading;
+    ReadLineMetrics(&lineHeight, &externalLeading);
+    ScreenRect box = MainWindowRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                    lineHeight, externalLeading);
+    RECT rect;
+    SetRect(&rect, box.left, box.top, box.right, box.bottom);
+    AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
+
+    // Hidden: no WS_VISIBLE, and nothing here ever shows it. WM_CREATE runs
+    // the start-up (tray icon, settings, sign-on, hot key) inside this call.
+    return CreateWindowExA(0, MAIN_CLASS, MAIN_CAPTION, WS_CAPTION, rect.left, rect.top,
+                           rect.right - rect.left, rect.bottom - rect.top, NULL, NULL, instance,
+                           NULL);
+}
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    if (FindWindowA(MAIN_CLASS, NULL)) {
+        ShowErrorBox("Tamblit 95 is already loaded.");
+        return 0;
+    }
+
+    // The sign-on and Setup dialogs hold hot key controls, whose class the
+    // common controls library registers.
+    InitCommonControls();
+
     g_hInstance = instance;
+    RegisterMainClass(instance);
+    HWND created = CreateMainWindow(instance);
+    // Exit pressed during the start-up leaves no window behind.
+    if (created)
+        g_hwndMain = created;
+
+    MSG msg;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
     return 0;
 }

@@ -1,0 +1,97 @@
+#include "snap/shell/main_window_win.h"
+
+#include "snap/engine/snapshot_win.h"
+#include "snap/settings/settings_store_win.h"
+#include "snap/settings/snap_settings.h"
+#include "snap/shell/app_state_win.h"
+#include "snap/shell/hotkey_win.h"
+#include "snap/shell/program_path_win.h"
+#include "snap/shell/signon_dlg_win.h"
+#include "snap/shell/tray_win.h"
+
+static const char HELP_FILE[] = "tamblit95.hlp";
+
+static void OnCreate(HWND hwnd)
+{
+    // Stored now rather than when CreateWindowExA returns: the tray icon
+    // already answers during the start-up sign-on, and Exit in a sign-on box
+    // opened from it must find the window to close.
+    g_hwndMain = hwnd;
+
+    AddTrayIcon(hwnd);
+    LoadSettings(hwnd);
+    ShowSignOnDialog(NULL, TRUE);
+    // Exit may have been pressed in a box opened from the tray meanwhile.
+    if (!IsWindow(hwnd))
+        return;
+    RegisterSnapHotKey(hwnd);
+    // The area preview fixes its geometry from the screen and the client area here.
+}
+
+// The rectangle of the window in the foreground, frame included and unclipped.
+// False when there is none to take: no window is in the foreground (the user
+// is between windows) or it has no area.
+static bool ActiveWindowRect(RECT *rect)
+{
+    HWND foreground = GetForegroundWindow();
+    if (!foreground || !GetWindowRect(foreground, rect))
+        return false;
+    return !IsRectEmpty(rect);
+}
+
+static void OnHotKey(WPARAM id)
+{
+    if (id != SNAP_HOTKEY_ID)
+        return;
+
+    RECT rect;
+    switch (SnapSettings.source) {
+    case FullScreen:
+        SetRect(&rect, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        break;
+    case ActiveWindow:
+        if (!ActiveWindowRect(&rect))
+            return;
+        break;
+    case SelectableArea:
+        // The area preview opens here once it exists; until then this source
+        // takes nothing.
+        return;
+    default:
+        return;
+    }
+    // The pipeline tells the user how it went; nothing more to do here.
+    TakeSnapshot(NULL, &rect, SnapSettings.destination, NULL, TRUE);
+}
+
+static void OnDestroy(HWND hwnd)
+{
+    RemoveTrayIcon(hwnd);
+    char helpPath[PROGRAM_PATH_SIZE];
+    if (MakeProgramFilePath(helpPath, sizeof helpPath, HELP_FILE))
+        WinHelpA(hwnd, helpPath, HELP_QUIT, 0);
+    UnregisterHotKey(hwnd, SNAP_HOTKEY_ID);
+    PostQuitMessage(0);
+}
+
+LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        OnCreate(hwnd);
+        return 0;
+    case WM_HOTKEY:
+        OnHotKey(wParam);
+        return 0;
+    case WM_TRAYNOTIFY:
+        HandleTrayNotify(hwnd, wParam, lParam);
+        return 0;
+    case WM_DESTROY:
+        OnDestroy(hwnd);
+        return 0;
+    // WM_PAINT and the mouse messages belong to the area preview; until it
+    // exists the default handling serves.
+    default:
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}

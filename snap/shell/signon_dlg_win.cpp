@@ -1,0 +1,102 @@
+#include "snap/shell/signon_dlg_win.h"
+
+#include <commctrl.h>
+
+#include "snap/res/resource.h"
+#include "snap/settings/setup_dlg_win.h"
+#include "snap/settings/snap_settings.h"
+#include "snap/shell/app_state_win.h"
+#include "snap/shell/center_window_win.h"
+#include "snap/shell/program_path_win.h"
+
+enum {
+    SIGNON_TIMER_ID = 1,
+    SIGNON_STARTUP_MS = 3000
+};
+
+static const char HELP_FILE[] = "tamblit95.hlp";
+
+// The buttons of the full form, hidden in the start-up form.
+static const int SIGNON_BUTTONS[] = {IDOK, IDC_SIGNON_SETUP, IDC_SIGNON_HELP, IDC_SIGNON_EXIT};
+
+static const char *DestinationLine()
+{
+    switch (SnapSettings.destination) {
+    case File:
+        return SnapSettings.snapshotDir;
+    case Printer:
+        return "Printer";
+    case Clipboard:
+        return "Clipboard";
+    default:
+        return "";
+    }
+}
+
+static BOOL OnInitDialog(HWND dlg, BOOL startupForm)
+{
+    CenterWindow(dlg);
+    SetDlgItemTextA(dlg, IDC_SIGNON_DESTINATION, DestinationLine());
+    if (startupForm) {
+        for (int id : SIGNON_BUTTONS)
+            ShowWindow(GetDlgItem(dlg, id), SW_HIDE);
+        SetTimer(dlg, SIGNON_TIMER_ID, SIGNON_STARTUP_MS, NULL);
+    }
+    SendDlgItemMessageA(dlg, IDC_SIGNON_HOTKEY, HKM_SETHOTKEY, SnapSettings.hotKeyCode, 0);
+    return TRUE;  // let the dialog manager set the focus
+}
+
+static void OpenHelp(HWND dlg)
+{
+    char path[PROGRAM_PATH_SIZE];
+    // A program directory too long for the path is not worth a help window
+    // on some other file.
+    if (MakeProgramFilePath(path, sizeof path, HELP_FILE))
+        WinHelpA(dlg, path, HELP_CONTENTS, 0);
+}
+
+static BOOL OnCommand(HWND dlg, WPARAM command)
+{
+    switch (command) {
+    case IDC_SIGNON_SETUP:
+        // After OK or Save the box shows the new choices, centred again
+        // (a Setup dialog that could not open changed nothing).
+        if (RunSetupDialog(dlg) > 0)
+            SendMessageA(dlg, WM_INITDIALOG, 0, 0);
+        return TRUE;
+    case IDC_SIGNON_EXIT:
+        DestroyWindow(g_hwndMain);
+        EndDialog(dlg, TRUE);
+        return TRUE;
+    case IDOK:
+    case IDCANCEL:
+        EndDialog(dlg, TRUE);
+        return TRUE;
+    case IDC_SIGNON_HELP:
+        OpenHelp(dlg);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+BOOL CALLBACK SignOnDlgProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dlg, lParam != 0);
+    case WM_COMMAND:
+        return OnCommand(dlg, wParam);
+    case WM_TIMER:
+        KillTimer(dlg, SIGNON_TIMER_ID);
+        EndDialog(dlg, FALSE);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void ShowSignOnDialog(HWND owner, BOOL startupForm)
+{
+    DialogBoxParamA(g_hInstance, "SIGNONMESSAGE", owner, SignOnDlgProc, startupForm);
+}
