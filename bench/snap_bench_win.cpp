@@ -95,11 +95,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         runs = MIN_RUNS;
     QueryPerformanceFrequency(&g_frequency);
 
-    char path[MAX_PATH + 20];
-    DWORD len = GetTempPathA(MAX_PATH, path);
-    if (len == 0 || len >= MAX_PATH)
-        lstrcpyA(path, "C:\\");
-    lstrcatA(path, "snap_bench.bmp");  // fits: path holds MAX_PATH + 20
+    char dir[MAX_PATH];
+    DWORD len = GetTempPathA(sizeof dir, dir);
+    if (len == 0 || len >= sizeof dir)
+        lstrcpynA(dir, "C:\\", sizeof dir);
+    char path[MAX_PATH + 16];
+    snprintf(path, sizeof path, "%ssnap_bench.bmp", dir);
 
     DcGuard display(CreateDCA("DISPLAY", NULL, NULL, NULL));
     if (!display) {

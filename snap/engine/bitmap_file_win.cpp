@@ -44,7 +44,7 @@ static void *CreateTempFileBeside(void *, const char *path, char *tempPath, size
             end = p + 1;
     }
     if (end == dir)
-        lstrcpyA(dir, ".");  // fits: dir holds 150 characters
+        lstrcpynA(dir, ".", sizeof dir);
     else
         *end = '\0';
 

@@ -52,7 +52,7 @@ static int CaptureAndDeliver(const RECT *rect, int destination, HBITMAP frozenSc
 int TakeSnapshot(HWND owner, const RECT *rect, int destination, HBITMAP frozenScreen, BOOL playSound)
 {
     (void)owner;  // the clipboard and the printing box will need it
-    HCURSOR previous = SetCursor(LoadCursor(NULL, IDC_WAIT));
+    HCURSOR previous = SetCursor(LoadCursorA(NULL, IDC_WAIT));
     int result = CaptureAndDeliver(rect, destination, frozenScreen, playSound);
     SetCursor(previous);
 
