@@ -1,0 +1,61 @@
+"""The harness itself: displays, prefixes, the probe and the pattern window."""
+
+import pytest
+
+from harness import compare_to_pattern, pattern_colour
+
+
+@pytest.mark.parametrize("wine_name, depth", [("wine24", 24), ("wine8", 8)])
+def test_pattern_window_is_listed_and_captured_exactly(request, wine_name, depth):
+    wine = request.getfixturevalue(wine_name)
+    assert wine.screen["bitspixel"] == (32 if depth == 24 else 8)
+    rect = (37, 21, 203, 117)
+    pattern = wine.start_pattern(*rect, cell=9)
+    win = wine.probe.find_window(hwnd=pattern.hwnd)
+    x, y, w, h = rect
+    assert win["rect"] == [x, y, x + w, y + h]
+    assert win["exe"].lower() == "pattern.exe"
+
+    # A capture a little larger than the window: the pattern inside, in its
+    # exact colours, also on the palette display.
+    bmp = wine.probe.capture(x - 5, y - 5, w + 10, h + 10, bpp=8 if depth == 8 else 24)
+    assert bmp.pixel(5, 5) == pattern_colour(x, y, rect, 9)
+    assert compare_to_pattern(bmp, (x - 5, y - 5), rect, cell=9) == []
+
+
+def test_processes_end_with_the_test_that_started_them(wine):
+    wine.start_pattern(0, 0, 50, 50, title="Leftover")
+    # The next test finds no such window: checked in the test that follows.
+
+
+def test_no_window_left_from_previous_test(wine):
+    assert wine.probe.find_window(caption="Leftover") is None
+
+
+def test_hot_key_arrives_through_send_input_and_x(wine):
+    wine.start_pattern(300, 300, 40, 40, title="Focus Holder")
+    assert wine.probe.hotkey_free("ctrl+shift+f11")
+    listener = wine.probe.listen_hotkey("ctrl+shift+f11", timeout=20)
+    assert not wine.probe.hotkey_free("ctrl+shift+f11")
+    wine.probe.keys("ctrl+shift+f11")
+    got = listener.result()
+    assert got["received"]
+
+    listener = wine.probe.listen_hotkey("ctrl+shift+f11", timeout=20)
+    wine.press_keys("ctrl+shift+F11", window="Focus Holder")
+    assert listener.result()["received"]
+
+
+def test_registry_round_trip(wine):
+    key = r"HKCU\Software\TamblitHarnessTest"
+    wine.reg_delete_key(key)
+    assert wine.reg_query(key, "Name") is None
+    wine.reg_set(key, "Name", "value with spaces")
+    wine.reg_set(key, "Count", 7, type="REG_DWORD")
+    wine.reg_set(key + r"\Sub", "Raw", b"\x00\x01\xff", type="REG_BINARY")
+    assert wine.reg_query(key, "Name") == ("REG_SZ", "value with spaces")
+    assert wine.reg_query(key, "Count") == ("REG_DWORD", 7)
+    assert wine.reg_query(key + r"\Sub", "Raw") == ("REG_BINARY", b"\x00\x01\xff")
+    assert wine.reg_subkeys(key) == ["Sub"]
+    assert wine.reg_delete_key(key)
+    assert wine.reg_values(key) is None
