@@ -1,0 +1,210 @@
+#include "snap/settings/settings_rules.h"
+
+#include <stdio.h>
+#include <string.h>
+
+bool MakeSnapshotDir(const char *text, char *dir)
+{
+    size_t len = strlen(text);
+    bool hasBackslash = len > 0 && text[len - 1] == '\\';
+    size_t needed = len + (hasBackslash ? 0 : 1);
+    if (needed > SNAPSHOT_DIR_SIZE - 1)
+        return false;
+    memmove(dir, text, len);  // text may be dir itself
+    if (!hasBackslash)
+        dir[len++] = '\\';
+    dir[len] = '\0';
+    return true;
+}
+
+void UpperCaseAscii(char *text)
+{
+    for (; *text; ++text)
+        if (*text >= 'a' && *text <= 'z')
+            *text = static_cast<char>(*text - 'a' + 'A');
+}
+
+static char FoldAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool EqualIgnoringAsciiCase(const char *a, const char *b)
+{
+    for (; *a && *b; ++a, ++b)
+        if (FoldAscii(*a) != FoldAscii(*b))
+            return false;
+    return *a == *b;
+}
+
+int32_t SourceFromWord(const char *word)
+{
+    if (EqualIgnoringAsciiCase(word, "Screen"))
+        return FullScreen;
+    if (EqualIgnoringAsciiCase(word, "Window"))
+        return ActiveWindow;
+    return SelectableArea;
+}
+
+const char *SourceWord(int32_t source)
+{
+    return source == FullScreen ? "Screen" : source == ActiveWindow ? "Window" : "Selected";
+}
+
+int32_t DestinationFromWord(const char *word)
+{
+    if (EqualIgnoringAsciiCase(word, "File"))
+        return File;
+    if (EqualIgnoringAsciiCase(word, "Printer"))
+        return Printer;
+    return Clipboard;
+}
+
+const char *DestinationWord(int32_t destination)
+{
+    return destination == File ? "File" : destination == Printer ? "Printer" : "Clipboard";
+}
+
+int32_t SoundFromWord(const char *word)
+{
+    return EqualIgnoringAsciiCase(word, "On") ? 1 : 0;
+}
+
+const char *SoundWord(int32_t sound)
+{
+    return sound ? "On" : "Off";
+}
+
+void FormatHotKeyCode(uint16_t code, char *out, size_t size)
+{
+    snprintf(out, size, "0x%4.4X", static_cast<unsigned>(code));
+}
+
+static int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool ScanHotKeyCode(const char *text, uint16_t *code)
+{
+    const char *p = text;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-')
+        negative = *p++ == '-';
+    // "0x" counts as a prefix only when a digit follows; otherwise the 0
+    // alone is the number, as the C library reads it.
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && HexDigitValue(p[2]) >= 0)
+        p += 2;
+    if (HexDigitValue(*p) < 0)
+        return false;
+    // Only the low 16 bits are kept, so arithmetic modulo 2^16 is exact
+    // however long the number is.
+    uint16_t value = 0;
+    for (int d; (d = HexDigitValue(*p)) >= 0; ++p)
+        value = static_cast<uint16_t>(value * 16u + static_cast<unsigned>(d));
+    if (negative)
+        value = static_cast<uint16_t>(0u - value);
+    *code = value;
+    return true;
+}
+
+int32_t EffectiveBitsPerPixel(int32_t stored, int displayBitsPerPixel)
+{
+    if (displayBitsPerPixel > 8)
+        return 24;
+    return stored == 24 ? 24 : 8;
+}
+
+static const char DEFAULT_SNAPSHOT_DIR[] = "C:\\";
+enum { WORD_READ_SIZE = 50 };
+
+const SettingEntry SETTINGS_SCHEMA[] = {
+    {"Directories", "SnapshotDir", SETTING_DIRECTORY, SNAPSHOT_DIR_SIZE, DEFAULT_SNAPSHOT_DIR, 0, nullptr},
+    {"Format", "BitsPerPixel", SETTING_NUMBER, 0, nullptr, DEFAULT_BITS_PER_PIXEL, &SnapSettingsRecord::bitsPerPixel},
+    {"Source", "Area", SETTING_SOURCE, WORD_READ_SIZE, "Screen", 0, nullptr},
+    {"Destination", "Device", SETTING_DESTINATION, WORD_READ_SIZE, "File", 0, nullptr},
+    {"Preferences", "Sound", SETTING_SOUND, WORD_READ_SIZE, "On", 0, nullptr},
+    {"PageSetup", "LeftMargin", SETTING_NUMBER, 0, nullptr, DEFAULT_MARGIN, &SnapSettingsRecord::leftMargin},
+    {"PageSetup", "TopMargin", SETTING_NUMBER, 0, nullptr, DEFAULT_MARGIN, &SnapSettingsRecord::topMargin},
+    {"PageSetup", "RightMargin", SETTING_NUMBER, 0, nullptr, DEFAULT_MARGIN, &SnapSettingsRecord::rightMargin},
+    {"PageSetup", "BottomMargin", SETTING_NUMBER, 0, nullptr, DEFAULT_MARGIN, &SnapSettingsRecord::bottomMargin},
+    {"HotKey", "Code", SETTING_HOTKEY, HOTKEY_TEXT_SIZE, nullptr, DEFAULT_HOTKEY_CODE, nullptr},
+};
+const size_t SETTINGS_SCHEMA_COUNT = sizeof SETTINGS_SCHEMA / sizeof SETTINGS_SCHEMA[0];
+
+void SettingDefaultText(const SettingEntry &e, char *out, size_t size)
+{
+    if (e.kind == SETTING_HOTKEY)
+        FormatHotKeyCode(static_cast<uint16_t>(e.defaultNumber), out, size);
+    else
+        snprintf(out, size, "%s", e.defaultText ? e.defaultText : "");
+}
+
+void ApplySettingText(SnapSettingsRecord &record, const SettingEntry &e, const char *text)
+{
+    switch (e.kind) {
+    case SETTING_DIRECTORY:
+        if (!MakeSnapshotDir(text, record.snapshotDir))
+            MakeSnapshotDir(DEFAULT_SNAPSHOT_DIR, record.snapshotDir);
+        UpperCaseAscii(record.snapshotDir);
+        break;
+    case SETTING_SOURCE:
+        record.source = SourceFromWord(text);
+        break;
+    case SETTING_DESTINATION:
+        record.destination = DestinationFromWord(text);
+        break;
+    case SETTING_SOUND:
+        record.sound = SoundFromWord(text);
+        break;
+    case SETTING_HOTKEY:
+        ScanHotKeyCode(text, &record.hotKeyCode);  // no number: the code stays
+        break;
+    case SETTING_NUMBER:
+        break;
+    }
+}
+
+void ApplySettingNumber(SnapSettingsRecord &record, const SettingEntry &e, uint32_t value)
+{
+    if (e.kind == SETTING_NUMBER && e.number)
+        record.*e.number = static_cast<int32_t>(value);
+}
+
+void SettingText(const SnapSettingsRecord &record, const SettingEntry &e, char *out, size_t size)
+{
+    switch (e.kind) {
+    case SETTING_DIRECTORY:
+        snprintf(out, size, "%s", record.snapshotDir);
+        break;
+    case SETTING_SOURCE:
+        snprintf(out, size, "%s", SourceWord(record.source));
+        break;
+    case SETTING_DESTINATION:
+        snprintf(out, size, "%s", DestinationWord(record.destination));
+        break;
+    case SETTING_SOUND:
+        snprintf(out, size, "%s", SoundWord(record.sound));
+        break;
+    case SETTING_HOTKEY:
+        FormatHotKeyCode(record.hotKeyCode, out, size);
+        break;
+    case SETTING_NUMBER:
+        if (size)
+            out[0] = '\0';
+        break;
+    }
+}
+
+uint32_t SettingNumber(const SnapSettingsRecord &record, const SettingEntry &e)
+{
+    return (e.kind == SETTING_NUMBER && e.number) ? static_cast<uint32_t>(record.*e.number) : 0;
+}

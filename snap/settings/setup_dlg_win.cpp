@@ -1,0 +1,149 @@
+#include "snap/settings/setup_dlg_win.h"
+
+#include <commctrl.h>
+
+#include "snap/res/resource.h"
+#include "snap/settings/margins_dlg_win.h"
+#include "snap/settings/settings_rules.h"
+#include "snap/settings/settings_store_win.h"
+#include "snap/settings/snap_settings.h"
+#include "snap/shell/app_state_win.h"
+#include "snap/shell/center_window_win.h"
+#include "snap/shell/hotkey_win.h"
+
+namespace {
+
+// A key without modifiers, or with Shift alone, would steal a key that other
+// programs need for typing: the control adds Alt to such a combination.
+const WPARAM HOTKEY_INVALID_COMBINATIONS = HKCOMB_NONE | HKCOMB_S;
+const LPARAM HOTKEY_ADDED_MODIFIER = HOTKEYF_ALT;
+
+int DisplayBitsPerPixel(HWND hwnd)
+{
+    HDC dc = GetDC(hwnd);
+    if (!dc)
+        return 0;
+    int bits = GetDeviceCaps(dc, BITSPIXEL);
+    ReleaseDC(hwnd, dc);
+    return bits;
+}
+
+void EnablePageSetup(HWND dlg)
+{
+    EnableWindow(GetDlgItem(dlg, IDC_SETUP_PAGESETUP), IsDlgButtonChecked(dlg, IDC_SETUP_TOPRINTER) == BST_CHECKED);
+}
+
+BOOL OnInitDialog(HWND dlg)
+{
+    CenterWindow(dlg);
+    SetDlgItemTextA(dlg, IDC_SETUP_DIRECTORY, SnapSettings.snapshotDir);
+
+    // A deep display can only be snapped well at 24 bits; the record takes
+    // that at once, so it stays even if the dialog is cancelled.
+    if (DisplayBitsPerPixel(dlg) > 8) {
+        SnapSettings.bitsPerPixel = 24;
+        EnableWindow(GetDlgItem(dlg, IDC_SETUP_8BIT), FALSE);
+    }
+    CheckRadioButton(dlg, IDC_SETUP_24BIT, IDC_SETUP_8BIT,
+                     SnapSettings.bitsPerPixel == 24 ? IDC_SETUP_24BIT : IDC_SETUP_8BIT);
+
+    int sourceId = SnapSettings.source == FullScreen     ? IDC_SETUP_FULLSCREEN
+                   : SnapSettings.source == ActiveWindow ? IDC_SETUP_ACTIVEWINDOW
+                                                         : IDC_SETUP_SELECTABLE;
+    CheckRadioButton(dlg, IDC_SETUP_FULLSCREEN, IDC_SETUP_SELECTABLE, sourceId);
+
+    int destinationId = SnapSettings.destination == File      ? IDC_SETUP_TOFILE
+                        : SnapSettings.destination == Printer ? IDC_SETUP_TOPRINTER
+                                                              : IDC_SETUP_TOCLIPBOARD;
+    CheckRadioButton(dlg, IDC_SETUP_TOFILE, IDC_SETUP_TOCLIPBOARD, destinationId);
+    // The sound box lies inside the destination ids, so the radio call above
+    // has just cleared it: set it afterwards.
+    CheckDlgButton(dlg, IDC_SETUP_SOUND, SnapSettings.sound ? BST_CHECKED : BST_UNCHECKED);
+    if (SnapSettings.destination != Printer)
+        EnableWindow(GetDlgItem(dlg, IDC_SETUP_PAGESETUP), FALSE);
+
+    SendDlgItemMessageA(dlg, IDC_SETUP_HOTKEY, HKM_SETRULES, HOTKEY_INVALID_COMBINATIONS, HOTKEY_ADDED_MODIFIER);
+    SendDlgItemMessageA(dlg, IDC_SETUP_HOTKEY, HKM_SETHOTKEY, SnapSettings.hotKeyCode, 0);
+    return TRUE;  // focus to the first tab stop, the directory
+}
+
+bool IsChecked(HWND dlg, int id)
+{
+    return IsDlgButtonChecked(dlg, id) == BST_CHECKED;
+}
+
+void OnOk(HWND dlg)
+{
+    SnapSettings.bitsPerPixel = IsChecked(dlg, IDC_SETUP_24BIT) ? 24 : 8;
+
+    // One character more than the field holds, so that a text too long for
+    // it is seen and refused rather than cut into another directory's name.
+    // The record then keeps the directory it had. Not upper-cased here: that
+    // happens when the settings are loaded.
+    char dir[SNAPSHOT_DIR_SIZE + 1];
+    GetDlgItemTextA(dlg, IDC_SETUP_DIRECTORY, dir, sizeof dir);
+    MakeSnapshotDir(dir, SnapSettings.snapshotDir);
+
+    SnapSettings.source = IsChecked(dlg, IDC_SETUP_FULLSCREEN)     ? FullScreen
+                          : IsChecked(dlg, IDC_SETUP_ACTIVEWINDOW) ? ActiveWindow
+                                                                   : SelectableArea;
+    SnapSettings.destination = IsChecked(dlg, IDC_SETUP_TOFILE)      ? File
+                               : IsChecked(dlg, IDC_SETUP_TOPRINTER) ? Printer
+                                                                     : Clipboard;
+    SnapSettings.sound = IsChecked(dlg, IDC_SETUP_SOUND) ? 1 : 0;
+    SnapSettings.hotKeyCode = LOWORD(SendDlgItemMessageA(dlg, IDC_SETUP_HOTKEY, HKM_GETHOTKEY, 0, 0));
+    EndDialog(dlg, 1);
+}
+
+BOOL OnCommand(HWND dlg, WPARAM command)
+{
+    switch (command) {
+    case IDOK:
+        OnOk(dlg);
+        return TRUE;
+    case IDCANCEL:
+        // Nothing is undone: a depth forced by the display and margins
+        // confirmed in Page Setup stay in the record.
+        EndDialog(dlg, 0);
+        return TRUE;
+    case IDC_SETUP_SAVE:
+        SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+        SaveSettings();
+        return TRUE;
+    case IDC_SETUP_TOFILE:
+    case IDC_SETUP_TOPRINTER:
+    case IDC_SETUP_TOCLIPBOARD:
+        EnablePageSetup(dlg);
+        return TRUE;
+    case IDC_SETUP_PAGESETUP:
+        RunMarginsDialog(dlg);
+        return TRUE;
+    default:
+        return FALSE;  // the sound box toggles itself
+    }
+}
+
+BOOL CALLBACK SetupDlgProc(HWND dlg, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dlg);
+    case WM_COMMAND:
+        return OnCommand(dlg, wParam);
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+int RunSetupDialog(HWND owner)
+{
+    // The hot key control's class must exist before the template is built;
+    // registering it again is harmless.
+    InitCommonControls();
+    UnregisterHotKey(g_hwndMain, SNAP_HOTKEY_ID);
+    int result = static_cast<int>(DialogBoxParamA(g_hInstance, "SETUP", owner, (DLGPROC)SetupDlgProc, 0));
+    RegisterSnapHotKey(g_hwndMain);
+    return result;
+}
