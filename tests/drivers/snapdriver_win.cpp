@@ -6,12 +6,14 @@
 //                  [--rect left,top,right,bottom] [--dest N]
 //                  [--frozen none|screen|picture] [--result FILE]
 //   snapdriver.exe --check-guards FILE
+//   snapdriver.exe --program-path NAME FILE
 //
 // The snapshot's result code is written to the --result file once
 // TakeSnapshot has returned. --frozen picture snaps from a bitmap the driver
 // paints itself (blue, with red over (0,0)-(150,100) and green over
 // (250,200)-(400,400)), which the live screen never shows. --check-guards
 // checks the GDI scope guards and writes "ok" or what went wrong.
+// --program-path writes "1 <path>" or "0" for MakeProgramFilePath(NAME).
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -21,6 +23,7 @@
 #include "snap/engine/snapshot_win.h"
 #include "snap/settings/snap_settings.h"
 #include "snap/shell/app_state_win.h"
+#include "snap/shell/program_path_win.h"
 
 static void WriteText(const char *path, const char *text)
 {
@@ -137,6 +140,13 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
             resultFile = val;
         } else if (!strcmp(opt, "--check-guards")) {
             WriteText(val, CheckGuards());
+            return 0;
+        } else if (!strcmp(opt, "--program-path") && i + 2 < __argc) {
+            char path[PROGRAM_PATH_SIZE];
+            char text[PROGRAM_PATH_SIZE + 8];
+            bool made = MakeProgramFilePath(path, sizeof path, val);
+            snprintf(text, sizeof text, "%d %s", made ? 1 : 0, path);
+            WriteText(__argv[i + 2], text);
             return 0;
         }
     }
