@@ -1,0 +1,124 @@
+"""The Setup dialog inside the resident tamblit95: opened from the sign-on box
+that the tray icon brings up, with the program's own global hot key and a
+restart that has to bring every saved choice back."""
+
+import pytest
+
+# The resident program's own helpers (starting it, the tray, the sign-on box).
+pytest.importorskip("test_resident")
+from test_resident import (DIALOG, ID_DESTINATION, ID_HOTKEY as ID_SIGNON_HOTKEY,  # noqa: E402
+                           ID_SETUP as ID_SIGNON_SETUP, IDOK, TRAY_WINDOW_NAME, control,
+                           exit_program, fresh_settings, open_full_sign_on, start_program,
+                           wait_resident)
+from test_settings import (  # noqa: E402
+    ID_8BIT, ID_24BIT, ID_ACTIVEWINDOW, ID_BOTTOM, ID_DIRECTORY, ID_HOTKEY, ID_LEFT, ID_RIGHT,
+    ID_SAVE, ID_SOUND, ID_TOCLIPBOARD, ID_TOP, ID_TOPRINTER, IDCANCEL, SETTINGS, SetupDialog,
+    margin_texts)
+
+
+def open_setup(wine, box):
+    wine.probe.press(ID_SIGNON_SETUP, ctlclass="Button", hwnd=box["hwnd"])
+    return SetupDialog(wine)
+
+
+def close_setup(setup, button):
+    setup.press(button)
+    setup.probe.wait_gone(**setup.sel)
+
+
+def sign_on_now(wine, box):
+    return wine.probe.find_window(hwnd=box["hwnd"])
+
+
+def test_ok_in_setup_moves_the_hot_key_and_refreshes_the_sign_on(wine):
+    fresh_settings(wine)
+    proc = start_program(wine)
+    wait_resident(wine)
+    box = open_full_sign_on(wine)
+
+    setup = open_setup(wine, box)
+    assert wine.probe.hotkey_free("ctrl+shift+s")  # not held while Setup is open
+    setup.set_directory("C:\\new snaps")
+    setup.type_keys("ctrl+alt+k")
+    close_setup(setup, IDOK)
+
+    wine.wait_for(lambda: not wine.probe.hotkey_free("ctrl+alt+k"), 15, "the new hot key held")
+    assert wine.probe.hotkey_free("ctrl+shift+s")
+    box = sign_on_now(wine, box)
+    assert control(box, ID_DESTINATION)["text"] == "C:\\new snaps\\"  # as typed
+    assert control(box, ID_SIGNON_HOTKEY)["hotkey"] == 0x064B
+    # OK alone writes nothing.
+    assert wine.reg_query(SETTINGS + r"\HotKey", "Code") is None
+
+    # The new key takes a snapshot; the Save dialog proves it and is cancelled.
+    wine.probe.press(IDOK, ctlclass="Button", hwnd=box["hwnd"])
+    wine.press_keys("ctrl+alt+k", window=TRAY_WINDOW_NAME)
+    wine.probe.wait_window(caption="Save Snapshot", cls=DIALOG, visible=True, timeout=30)
+    wine.probe.press(IDCANCEL, ctlclass="Button", caption="Save Snapshot", cls=DIALOG)
+    wine.probe.wait_gone(caption="Save Snapshot", cls=DIALOG, timeout=30)
+    exit_program(wine, proc)
+
+
+def test_cancel_in_setup_keeps_the_hot_key_and_the_sign_on(wine):
+    _, stored = fresh_settings(wine)
+    proc = start_program(wine)
+    wait_resident(wine)
+    box = open_full_sign_on(wine)
+
+    setup = open_setup(wine, box)
+    setup.set_directory("C:\\elsewhere")
+    setup.click(ID_TOCLIPBOARD)
+    setup.type_keys("ctrl+alt+k")
+    close_setup(setup, IDCANCEL)
+
+    wine.wait_for(lambda: not wine.probe.hotkey_free("ctrl+shift+s"), 15, "the old hot key held again")
+    assert wine.probe.hotkey_free("ctrl+alt+k")
+    box = sign_on_now(wine, box)
+    assert control(box, ID_DESTINATION)["text"] == stored.upper()
+    assert control(box, ID_SIGNON_HOTKEY)["hotkey"] == 0x0353
+    exit_program(wine, proc)
+
+
+def test_save_in_setup_survives_a_restart(wine):
+    fresh_settings(wine)
+    proc = start_program(wine)
+    wait_resident(wine)
+    box = open_full_sign_on(wine)
+
+    setup = open_setup(wine, box)
+    setup.set_directory("c:\\Saved\\Snaps")
+    setup.click(ID_ACTIVEWINDOW)
+    setup.click(ID_TOPRINTER)
+    setup.click(ID_SOUND)  # the fresh settings have it off: now on
+    setup.type_keys("ctrl+alt+k")
+    page = setup.open_page_setup()
+    for id, text in ((ID_LEFT, "1.25"), (ID_TOP, "0"), (ID_RIGHT, "2.05"), (ID_BOTTOM, "-0.25")):
+        wine.probe.set_text(id, text, **page)
+    wine.probe.press(IDOK, **page)
+    wine.probe.wait_gone(**page)
+    close_setup(setup, ID_SAVE)
+    wine.wait_for(lambda: not wine.probe.hotkey_free("ctrl+alt+k"), 15, "the new hot key held")
+    box = sign_on_now(wine, box)
+    assert control(box, ID_DESTINATION)["text"] == "Printer"
+    exit_program(wine, proc)
+
+    proc = start_program(wine)
+    wait_resident(wine, keys="ctrl+alt+k")
+    assert wine.probe.hotkey_free("ctrl+shift+s")
+    box = open_full_sign_on(wine)
+    assert control(box, ID_DESTINATION)["text"] == "Printer"
+    assert control(box, ID_SIGNON_HOTKEY)["hotkey"] == 0x064B
+
+    setup = open_setup(wine, box)
+    assert setup.control(ID_DIRECTORY)["text"] == "C:\\SAVED\\SNAPS\\"  # upper-cased on loading
+    assert setup.checked(ID_24BIT) and not setup.enabled(ID_8BIT)
+    assert setup.checked(ID_ACTIVEWINDOW) and setup.checked(ID_TOPRINTER) and setup.checked(ID_SOUND)
+    assert setup.control(ID_HOTKEY)["hotkey"] == 0x064B
+    page = setup.open_page_setup()
+    assert margin_texts(wine.probe, page) == {ID_LEFT: "1.25", ID_TOP: "0.00", ID_RIGHT: "2.05",
+                                              ID_BOTTOM: "-0.25"}
+    wine.probe.press(IDCANCEL, **page)
+    wine.probe.wait_gone(**page)
+    close_setup(setup, IDCANCEL)
+    assert control(sign_on_now(wine, box), ID_DESTINATION)["text"] == "Printer"
+    exit_program(wine, proc)
