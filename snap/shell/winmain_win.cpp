@@ -75,12 +75,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     g_hInstance = instance;
     RegisterMainClass(instance);
-    HWND created = CreateMainWindow(instance);
-    // Exit pressed during the start-up leaves no window behind.
-    if (created)
-        g_hwndMain = created;
-
+    g_hwndMain = CreateMainWindow(instance);
     MSG msg;
+    if (!g_hwndMain) {
+        // Exit pressed in a sign-on box opened from the tray during the
+        // start-up destroys the window before creation returns and leaves the
+        // quit message behind. Without it, the window could not be made at
+        // all: nothing would ever end the loop, so the program ends here.
+        return PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE) ? 0 : 1;
+    }
+
     while (GetMessageA(&msg, NULL, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
