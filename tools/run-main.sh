@@ -133,13 +133,19 @@ while :; do
 done
 
 # --- one snapshot through the hot key ---------------------------------------
-# Hot keys reach Wine only while one of its windows has the X keyboard focus:
-# the notification area's window is always there while the program runs.
-tray=$(xdotool search --name '^Wine System Tray$' | head -n 1)
-[ -n "$tray" ] || die "no Wine System Tray window on $DISPLAY"
-xdotool windowfocus --sync "$tray"
+# Without a desktop of its own, Wine shows the tray icons in a window of its
+# own, "Wine System Tray". Hot keys reach Wine only while one of its windows
+# has the X keyboard focus, and that window is there while the program runs.
+# On a desktop whose own tray took the icon, the key is sent from inside Wine
+# and the tray click is posted to the program instead.
+tray=$(xdotool search --name '^Wine System Tray$' 2>/dev/null | head -n 1 || true)
 say "pressing Ctrl+Shift+S"
-xdotool key ctrl+shift+s
+if [ -n "$tray" ]; then
+    xdotool windowfocus --sync "$tray"
+    xdotool key --clearmodifiers ctrl+shift+s
+else
+    probe keys keys --keys ctrl+shift+s || die "could not send Ctrl+Shift+S"
+fi
 
 probe save wait --caption "Save Snapshot" --visible --timeout $((timeout * 1000)) ||
     die "the Save Snapshot dialog did not appear"
@@ -171,7 +177,16 @@ printf 'Snapshot: %s (%s bytes)\n' "$snapshot" "$size"
 # --- exit through the tray icon's sign-on box --------------------------------
 probe signon-gone2 wait --caption "Tamblit 95" --class "#32770" --gone --timeout $((timeout * 1000)) ||
     die "the message box did not close"
-xdotool mousemove --window "$tray" 10 10 click 1
+if [ -n "$tray" ]; then
+    probe tray list --class __winex11_standalone_tray
+    icon=$(json tray "' '.join(str(v) for v in [((r[0] + r[2]) // 2, (r[1] + r[3]) // 2) for w in d['windows'] for c in w['children'] if c['class'] == '__winex11_tray_icon' and c['visible'] for r in [c['rect']]][0])")
+    # shellcheck disable=SC2086 # two numbers, x and y
+    xdotool mousemove --sync $icon click 1
+else
+    # WM_TRAYNOTIFY (WM_USER + 200) from icon 100 with WM_LBUTTONDOWN.
+    probe tray post --class tamblit95 --msg 1224 --wparam 100 --lparam 513 ||
+        die "could not reach the program's window"
+fi
 probe full wait --caption "Tamblit 95" --class "#32770" --visible --timeout $((timeout * 1000)) ||
     die "a click on the tray icon opened no sign-on box"
 probe exit press --caption "Tamblit 95" --class "#32770" --id 1009 --ctlclass Button ||
