@@ -97,6 +97,16 @@ struct Options {
 
 // ---------------------------------------------------------------- JSON out
 
+// Texts from the command line and the registry are in the ANSI code page.
+std::wstring Widen(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), NULL, 0);
+    if (n <= 0) return std::wstring();
+    std::wstring w((size_t)n, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), &w[0], n);
+    return w;
+}
+
 struct Json {
     std::string s;
     bool needComma = false;
@@ -119,15 +129,12 @@ struct Json {
         s += c;
         needComma = true;
     }
-    void str(const std::string& text) {
+    void str(const std::string& text) { wstr(Widen(text)); }
+    void wstr(const std::wstring& w) {
         sep();
-        // The text is in the ANSI code page; JSON wants Unicode.
         s += '"';
-        int n = MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), NULL, 0);
-        std::vector<wchar_t> w(n > 0 ? n : 1);
-        if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), &w[0], n);
-        for (int i = 0; i < n; ++i) {
-            unsigned c = (unsigned)w[i];
+        for (size_t i = 0; i < w.size(); ++i) {
+            unsigned c = (unsigned)w[i] & 0xffff;
             if (c == '"' || c == '\\') {
                 s += '\\';
                 s += (char)c;
@@ -135,7 +142,7 @@ struct Json {
                 s += (char)c;
             } else {
                 char buf[8];
-                snprintf(buf, sizeof buf, "\\u%04x", c & 0xffff);
+                snprintf(buf, sizeof buf, "\\u%04x", c);
                 s += buf;
             }
         }
@@ -160,6 +167,7 @@ struct Json {
         needComma = true;
     }
     void kstr(const char* k, const std::string& v) { key(k); str(v); }
+    void kwstr(const char* k, const std::wstring& v) { key(k); wstr(v); }
     void knum(const char* k, long long v) { key(k); num(v); }
     void kbool(const char* k, bool v) { key(k); boolean(v); }
     void rect(const char* k, const RECT& r) {
@@ -214,31 +222,33 @@ std::string ClassOf(HWND h) {
 
 // Caption of a top-level window as the window manager knows it; never sends
 // a message, so a hung program cannot stop the probe.
-std::string CaptionOf(HWND h) {
-    char buf[1024] = "";
-    GetWindowTextA(h, buf, sizeof buf);
+std::wstring CaptionOf(HWND h) {
+    wchar_t buf[1024] = L"";
+    GetWindowTextW(h, buf, sizeof buf / sizeof buf[0]);
     return buf;
 }
 
 // Current text of a control (an edit's text lives in the control, not in the
-// window's title, so this asks the control).
-std::string ControlText(HWND h) {
+// window's title, so this asks the control). Texts of other processes are
+// asked for in Unicode: Wine hands list item texts back in Unicode even to an
+// ANSI caller.
+std::wstring ControlText(HWND h) {
     DWORD_PTR len = 0;
-    if (!SendMessageTimeoutA(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+    if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
                              kMessageTimeoutMs, &len))
         return CaptionOf(h);
     if (len > 65536) len = 65536;
-    std::vector<char> buf(len + 2, '\0');
+    std::vector<wchar_t> buf(len * 2 + 16, L'\0');
     DWORD_PTR got = 0;
-    if (!SendMessageTimeoutA(h, WM_GETTEXT, (WPARAM)(len + 1), (LPARAM)&buf[0],
+    if (!SendMessageTimeoutW(h, WM_GETTEXT, (WPARAM)(len + 1), (LPARAM)&buf[0],
                              SMTO_ABORTIFHUNG | SMTO_BLOCK, kMessageTimeoutMs, &got))
         return CaptionOf(h);
-    buf[len + 1] = '\0';
-    return std::string(&buf[0]);
+    buf[buf.size() - 1] = L'\0';
+    return std::wstring(&buf[0]);
 }
 
 bool SendTimeout(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR* result) {
-    return SendMessageTimeoutA(h, msg, wp, lp, SMTO_ABORTIFHUNG | SMTO_BLOCK, kMessageTimeoutMs,
+    return SendMessageTimeoutW(h, msg, wp, lp, SMTO_ABORTIFHUNG | SMTO_BLOCK, kMessageTimeoutMs,
                                result) != 0;
 }
 
@@ -322,7 +332,7 @@ std::vector<HWND> FindTop(const Options& o) {
         if (o.hwnd && (unsigned long)(UINT_PTR)h != o.hwnd) continue;
         if (o.pid && pid != o.pid) continue;
         if (!o.cls.empty() && !ClassListMatches(o.cls, ClassOf(h))) continue;
-        if (o.hasCaption && CaptionOf(h) != o.caption) continue;
+        if (o.hasCaption && CaptionOf(h) != Widen(o.caption)) continue;
         if (!o.exe.empty() && Lower(ExeOf(pid, procs)) != Lower(o.exe)) continue;
         (IsWindowVisible(h) ? shown : hidden).push_back(h);
     }
@@ -338,7 +348,7 @@ std::vector<HWND> FindControls(const Options& o, HWND top) {
         HWND h = kids[i];
         if (o.hasId && CtlId(h) != (o.id & 0xffffUL)) continue;
         if (!o.ctlclass.empty() && !ClassListMatches(o.ctlclass, ClassOf(h))) continue;
-        if (o.hasCtlText && ControlText(h) != o.ctltext) continue;
+        if (o.hasCtlText && ControlText(h) != Widen(o.ctltext)) continue;
         (IsWindowVisible(h) ? shown : hidden).push_back(h);
     }
     shown.insert(shown.end(), hidden.begin(), hidden.end());
@@ -355,7 +365,7 @@ void DescribeControl(Json& j, HWND h) {
     j.knum("parent", (long long)(UINT_PTR)GetParent(h));
     j.knum("id", (long long)CtlId(h));
     j.kstr("class", cls);
-    j.kstr("text", ControlText(h));
+    j.kwstr("text", ControlText(h));
     j.rect("rect", r);
     j.knum("style", (long long)(DWORD)GetWindowLongA(h, GWL_STYLE));
     j.knum("exstyle", (long long)(DWORD)GetWindowLongA(h, GWL_EXSTYLE));
@@ -370,15 +380,22 @@ void DescribeControl(Json& j, HWND h) {
             j.knum("hotkey_vk", (long long)LOBYTE(LOWORD(v)));
             j.knum("hotkey_mods", (long long)HIBYTE(LOWORD(v)));
         }
-    } else if (lc == "combobox" || lc == "listbox" || lc == "comboboxex32") {
-        bool combo = lc != "listbox";
+    } else if (lc == "combobox" || lc == "listbox") {
+        bool combo = lc == "combobox";
+        // Owner-drawn lists without strings hold only item data; their "text"
+        // is not a string worth asking for across processes.
+        DWORD style = (DWORD)GetWindowLongA(h, GWL_STYLE);
+        bool strings = combo ? !(style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) ||
+                                   (style & CBS_HASSTRINGS)
+                             : !(style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) ||
+                                   (style & LBS_HASSTRINGS);
         UINT getCount = combo ? CB_GETCOUNT : LB_GETCOUNT;
         UINT getSel = combo ? CB_GETCURSEL : LB_GETCURSEL;
         UINT getLen = combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
         UINT getText = combo ? CB_GETLBTEXT : LB_GETTEXT;
         DWORD_PTR sel = 0, count = 0;
         if (SendTimeout(h, getSel, 0, 0, &sel)) j.knum("cursel", (long long)(LONG)(LONG_PTR)sel);
-        if (SendTimeout(h, getCount, 0, 0, &count) && (LONG)(LONG_PTR)count >= 0) {
+        if (strings && SendTimeout(h, getCount, 0, 0, &count) && (LONG)(LONG_PTR)count >= 0) {
             j.key("items");
             j.begin('[');
             for (DWORD_PTR i = 0; i < count && i < 256; ++i) {
@@ -387,11 +404,12 @@ void DescribeControl(Json& j, HWND h) {
                     j.null();
                     continue;
                 }
-                std::vector<char> buf(len + 2, '\0');
+                // Room for the text in any character size Wine may pass back.
+                std::vector<wchar_t> buf(len * 2 + 16, L'\0');
                 DWORD_PTR got = 0;
                 SendTimeout(h, getText, i, (LPARAM)&buf[0], &got);
-                buf[len + 1] = '\0';
-                j.str(&buf[0]);
+                buf[buf.size() - 1] = L'\0';
+                j.wstr(&buf[0]);
             }
             j.end(']');
         }
@@ -412,7 +430,7 @@ void DescribeTop(Json& j, HWND h, const std::vector<PROCESSENTRY32>& procs) {
     j.begin('{');
     j.knum("hwnd", (long long)(UINT_PTR)h);
     j.kstr("class", ClassOf(h));
-    j.kstr("caption", CaptionOf(h));
+    j.kwstr("caption", CaptionOf(h));
     j.knum("pid", pid);
     j.knum("tid", tid);
     j.kstr("exe", ExeOf(pid, procs));
@@ -680,11 +698,12 @@ int CmdSetText(const Options& o) {
     if (rc != kDone) return Fail(o, rc, "no such window");
     if (SelectControl(o, top, &ctl) != kDone) return Fail(o, kNotFound, "no such control");
     DWORD_PTR r = 0;
-    bool ok = SendTimeout(ctl, WM_SETTEXT, 0, (LPARAM)o.text.c_str(), &r);
+    std::wstring text = Widen(o.text);
+    bool ok = SendTimeout(ctl, WM_SETTEXT, 0, (LPARAM)text.c_str(), &r);
     Json j;
     j.begin('{');
     j.knum("hwnd", (long long)(UINT_PTR)ctl);
-    j.kstr("text", ControlText(ctl));
+    j.kwstr("text", ControlText(ctl));
     j.end('}');
     return Finish(o, j, ok ? kDone : kFailed);
 }
@@ -699,16 +718,20 @@ int CmdSaveFile(const Options& o) {
     HWND top = NULL;
     int rc = SelectOne(sel, &top);
     if (rc != kDone) return Fail(o, rc, "no file dialog");
+    // The edit inside the combo box takes the text most directly.
     HWND name = NULL;
     const unsigned long ids[] = {1148, 1152};
+    const char* classes[] = {"Edit", "ComboBox", "ComboBoxEx32"};
     for (size_t k = 0; k < 2 && !name; ++k) {
-        Options c;
-        c.hasId = true;
-        c.id = ids[k];
-        c.ctlclass = "ComboBox|ComboBoxEx32|Edit";
-        std::vector<HWND> v = FindControls(c, top);
-        for (size_t i = 0; i < v.size() && !name; ++i)
-            if (IsWindowVisible(v[i])) name = v[i];
+        for (size_t m = 0; m < 3 && !name; ++m) {
+            Options c;
+            c.hasId = true;
+            c.id = ids[k];
+            c.ctlclass = classes[m];
+            std::vector<HWND> v = FindControls(c, top);
+            for (size_t i = 0; i < v.size() && !name; ++i)
+                if (IsWindowVisible(v[i])) name = v[i];
+        }
     }
     if (!name) return Fail(o, kNotFound, "no file name box");
     Options b;
@@ -721,9 +744,10 @@ int CmdSaveFile(const Options& o) {
         if (IsWindowVisible(buttons[i])) ok = buttons[i];
     if (!ok) return Fail(o, kNotFound, "no OK button");
     DWORD_PTR r = 0;
-    if (!SendTimeout(name, WM_SETTEXT, 0, (LPARAM)o.path.c_str(), &r))
+    std::wstring path = Widen(o.path);
+    if (!SendTimeout(name, WM_SETTEXT, 0, (LPARAM)path.c_str(), &r))
         return Fail(o, kFailed, "could not set the file name");
-    std::string now = ControlText(name);
+    std::wstring now = ControlText(name);
     HWND parent = GetParent(ok);
     BOOL posted = PostMessageA(parent ? parent : top, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                                (LPARAM)ok);
@@ -732,7 +756,7 @@ int CmdSaveFile(const Options& o) {
     j.knum("dialog", (long long)(UINT_PTR)top);
     j.knum("name_box", (long long)(UINT_PTR)name);
     j.kstr("name_box_class", ClassOf(name));
-    j.kstr("text", now);
+    j.kwstr("text", now);
     j.knum("ok_button", (long long)(UINT_PTR)ok);
     j.kbool("posted", posted != 0);
     j.end('}');

@@ -74,6 +74,24 @@ scratch folder of the session, not cleaned per test).
 ``xwindow_id(caption_or_hwnd)`` -> X window id or None.
 ``read_file_when_stable(path, timeout)`` -> bytes: waits until a file exists
     and stops growing (a program writes it in several calls).
+``click(x, y, button=1, double=False)`` a real X mouse click (1 left, 3 right).
+``tray_icons()`` -> child dicts (with screen ``rect``) of the icons in Wine's
+    tray window ("Wine System Tray", top left), left to right.
+``click_tray_icon(index=0, button=1, double=False, timeout=10)`` waits for the
+    icon and clicks its middle; Wine's tray then sends the owner its callback
+    message (WM_LBUTTONDOWN/UP, WM_RBUTTONUP, WM_LBUTTONDBLCLK...).
+``screen`` dict: the probe's ``screen()`` taken when the prefix was made.
+``start_pattern(...)``: see below.
+
+Popup menus (TrackPopupMenu) are windows of class "#32768" whose items the
+probe cannot read (menus live in the owning process under Wine). Choose an item
+with keys while the menu is open (``probe.keys("down down enter")``), or close
+it with ``probe.keys("esc")`` and post the command with ``probe.command(id,
+hwnd=...)``.
+
+Crashes: winedbg is disabled (WINEDLLOVERRIDES), so a crashing program ends at
+once with exit code 5 (page fault) or similar and "Unhandled page fault" in
+``proc.output()``, instead of hanging in a debugger.
 
 Hot keys under Wine 8 (measured by test_harness.py): a hot key registered with
 ``RegisterHotKey`` is delivered both for X key events (``xdotool key``, but
@@ -102,7 +120,8 @@ Window selectors (keyword arguments everywhere): ``caption`` (exact),
     missing); ``controls(**sel)`` -> list of child dicts.
 ``press(id, bm_click=False, ctlclass=None, **sel)``: WM_COMMAND(id,
     BN_CLICKED) posted to the button's parent (never blocks on the modal loop
-    it starts), or BM_CLICK posted to the button.
+    it starts), or BM_CLICK posted to the button. WM_COMMAND only notifies the
+    dialog: to toggle an auto check box or radio button use ``bm_click=True``.
 ``command(id, **sel)`` WM_COMMAND(id, 0) to the top-level window (menu items);
 ``post(msg, wparam=0, lparam=0, **sel)``; ``close(all=False, **sel)``.
 ``set_text(id, text, ctlclass=None, **sel)`` -> text read back.
@@ -165,7 +184,9 @@ from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
 
-WINE_DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
+# winedbg is off so that a crashing program ends at once instead of waiting for a
+# debugger; winemenubuilder would write menu entries into the real home.
+WINE_DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 
 _counter = itertools.count(1)
 
@@ -399,6 +420,10 @@ _BUILTINS = {"reg", "regedit", "cmd", "notepad", "wineboot", "winecfg", "explore
              "attrib", "xcopy", "whoami", "hostname", "ipconfig", "net", "tasklist", "taskkill"}
 
 
+_WINE_SERVICES = {"services.exe", "winedevice.exe", "plugplay.exe", "svchost.exe", "rpcss.exe",
+                  "conhost.exe", "wineboot.exe", "mscorsvw.exe"}
+
+
 class Wine:
     """One Wine prefix bound to one Display for the whole session."""
 
@@ -416,6 +441,8 @@ class Wine:
         self._procs: list[WineProcess] = []
         self._drives: list[Path] = []
         self.used = False
+        self._baseline: set[int] = set()
+        self.screen: dict = {}
         self.probe = Probe(self)
 
     # -- processes
@@ -566,6 +593,28 @@ class Wine:
             self.focus_window(window)
         self.display.xdotool("key", "--clearmodifiers", *keys.split())
 
+    def click(self, x: int, y: int, button: int = 1, double: bool = False) -> None:
+        """A real X mouse click at screen point (x, y) (1 left, 2 middle, 3 right)."""
+        self.display.xdotool("mousemove", "--sync", x, y)
+        args = ["click"] + (["--repeat", "2", "--delay", "80"] if double else []) + [button]
+        self.display.xdotool(*args)
+
+    def tray_icons(self) -> list[dict]:
+        """Icons in Wine's tray window, left to right: child dicts with rect."""
+        icons = []
+        for tray in self.probe.list(cls="__winex11_standalone_tray"):
+            icons += [c for c in tray["children"] if c["class"] == "__winex11_tray_icon"
+                      and c["visible"]]
+        return sorted(icons, key=lambda c: (c["rect"][1], c["rect"][0]))
+
+    def click_tray_icon(self, index: int = 0, button: int = 1, double: bool = False,
+                        timeout: float = 10) -> dict:
+        icons = wait_for(lambda: len(self.tray_icons()) > index and self.tray_icons(), timeout,
+                         f"tray icon {index}")
+        l, t, r, b = icons[index]["rect"]
+        self.click((l + r) // 2, (t + b) // 2, button, double)
+        return icons[index]
+
     wait_for = staticmethod(wait_for)
 
     # -- lifetime
@@ -583,18 +632,20 @@ class Wine:
         self._drives.clear()
         if not started:
             return
-        # Programs of the build still running (started by a program of the test,
-        # or surviving their Linux parent) are ended by Windows process id.
-        names = build_exe_names() - {"uiprobe.exe"}
+        # Windows processes that were not there when the prefix was made were
+        # started by the test, directly or by a program it ran (a folder window,
+        # a second copy of a program): ended by Windows process id. Wine's own
+        # services, which start on demand, stay.
         try:
-            leftovers = [p for p in self.probe.processes() if p["exe"].lower() in names]
-            for p in leftovers:
-                self.probe.terminate(p["pid"])
+            procs = self.probe.processes()
+            for p in procs:
+                if (p["pid"] not in self._baseline and p["exe"].lower() not in _WINE_SERVICES
+                        and p["exe"].lower() != "uiprobe.exe"):
+                    self.probe.terminate(p["pid"])
+                elif p["exe"].lower() in _WINE_SERVICES:
+                    self._baseline.add(p["pid"])
         except Exception:  # noqa: BLE001 - cleanup must not hide the test's own result
             pass
-        for proc in self.probe._stray:
-            proc.kill()
-        self.probe._stray.clear()
 
     def shutdown(self) -> None:
         for proc in self._procs:
@@ -670,6 +721,7 @@ def start_wine(base: Path, name: str, display: Display, root: Path, home: Path) 
     if code != 0:
         raise RuntimeError(f"probe failed in new prefix: {info} {sys_log.read_text(errors='replace')}")
     wine.screen = info
+    wine._baseline = {p["pid"] for p in wine.probe.processes()}
     return wine
 
 
@@ -689,7 +741,6 @@ class Probe:
 
     def __init__(self, wine: Wine):
         self._wine = wine
-        self._stray: list[WineProcess] = []
 
     @staticmethod
     def _sel(caption=None, cls=None, hwnd=None, pid=None, exe=None) -> list[str]:

@@ -59,3 +59,34 @@ def test_registry_round_trip(wine):
     assert wine.reg_subkeys(key) == ["Sub"]
     assert wine.reg_delete_key(key)
     assert wine.reg_values(key) is None
+
+
+def test_standard_dialogs_are_answered(wine, tmp_path):
+    result = tmp_path / "result.txt"
+    proc = wine.start("dialogdemo", "--out", wine.winpath(result), "msgbox", "Tamblit 95",
+                      "Snapshot file created.")
+    assert wine.probe.answer_message_box("Tamblit 95", button=2) == "Snapshot file created."
+    assert proc.wait(10) == 0
+    assert result.read_text() == "2"  # IDCANCEL
+
+    target = tmp_path / "picture.bmp"
+    proc = wine.start("dialogdemo", "--out", wine.winpath(result), "save", "Save Snapshot")
+    wine.probe.save_dialog_answer(target, caption="Save Snapshot")
+    assert proc.wait(10) == 0
+    assert result.read_text() == "1 " + wine.winpath(target)
+
+
+def test_controls_are_read_and_set(wine, tmp_path):
+    result = tmp_path / "result.txt"
+    proc = wine.start("dialogdemo", "--out", wine.winpath(result), "form")
+    wine.probe.wait_window(caption="Harness Form", visible=True)
+    assert wine.probe.set_text(100, "typed", caption="Harness Form") == "typed"
+    wine.probe.press(101, bm_click=True, caption="Harness Form")
+    wine.probe.keys("ctrl+alt+p", id=102, caption="Harness Form")
+    hot = wine.wait_for(lambda: wine.probe.control(102, caption="Harness Form")["hotkey"],
+                        what="hot key control to take ctrl+alt+p")
+    assert hot == 0x650  # (HOTKEYF_CONTROL | HOTKEYF_ALT) << 8 | 'P'
+    assert wine.probe.control(101, caption="Harness Form")["check"] == 1
+    wine.probe.press(1, caption="Harness Form")
+    assert proc.wait(10) == 0
+    assert result.read_text() == "typed|1|1616"
