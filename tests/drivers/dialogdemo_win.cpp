@@ -4,6 +4,10 @@
 //
 //   dialogdemo --out FILE msgbox CAPTION TEXT   MessageBoxA (OK, Cancel)
 //   dialogdemo --out FILE save CAPTION           GetSaveFileNameA, Explorer style
+//   dialogdemo --out FILE clip                   puts a 3 x 2 CF_DIB (red, green,
+//                                                blue / white, black, grey, top
+//                                                row first) and CF_TEXT "demo"
+//                                                on the clipboard
 //   dialogdemo --out FILE form                   a window "Harness Form" with an
 //                                                edit (100), a check box (101), a
 //                                                hot key control (102) and OK (1)
@@ -47,6 +51,36 @@ int SaveDialog(const char* caption) {
         snprintf(result, sizeof result, "0 %lu", (unsigned long)CommDlgExtendedError());
     WriteResult(result);
     return 0;
+}
+
+int Clip() {
+    const int w = 3, h = 2, stride = 12;
+    SIZE_T size = sizeof(BITMAPINFOHEADER) + stride * h;
+    HGLOBAL dib = GlobalAlloc(GMEM_MOVEABLE, size);
+    BYTE* p = (BYTE*)GlobalLock(dib);
+    memset(p, 0, size);
+    BITMAPINFOHEADER* bih = (BITMAPINFOHEADER*)p;
+    bih->biSize = sizeof *bih;
+    bih->biWidth = w;
+    bih->biHeight = h;
+    bih->biPlanes = 1;
+    bih->biBitCount = 24;
+    bih->biCompression = BI_RGB;
+    bih->biSizeImage = stride * h;
+    // Bottom-up: the first row stored is the bottom one. Pixels are B, G, R.
+    const BYTE bottom[9] = {0xff, 0xff, 0xff, 0, 0, 0, 0x80, 0x80, 0x80};
+    const BYTE top[9] = {0, 0, 0xff, 0, 0xff, 0, 0xff, 0, 0};
+    memcpy(p + sizeof *bih, bottom, 9);
+    memcpy(p + sizeof *bih + stride, top, 9);
+    GlobalUnlock(dib);
+    HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, 5);
+    memcpy(GlobalLock(text), "demo", 5);
+    GlobalUnlock(text);
+    bool ok = OpenClipboard(NULL) && EmptyClipboard() && SetClipboardData(CF_DIB, dib) &&
+              SetClipboardData(CF_TEXT, text);
+    CloseClipboard();
+    WriteResult(ok ? "1" : "0");
+    return ok ? 0 : 3;
 }
 
 LRESULT CALLBACK FormWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -112,5 +146,6 @@ int main(int argc, char** argv) {
     }
     if (strcmp(mode, "save") == 0 && argc == 5) return SaveDialog(argv[4]);
     if (strcmp(mode, "form") == 0) return Form();
+    if (strcmp(mode, "clip") == 0) return Clip();
     return 2;
 }

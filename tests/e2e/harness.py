@@ -80,6 +80,9 @@ scratch folder of the session, not cleaned per test).
 ``click_tray_icon(index=0, button=1, double=False, timeout=10)`` waits for the
     icon and clicks its middle; Wine's tray then sends the owner its callback
     message (WM_LBUTTONDOWN/UP, WM_RBUTTONUP, WM_LBUTTONDBLCLK...).
+``x_clipboard(target="image/bmp")`` -> bytes or None: the CLIPBOARD selection
+    as an X client (xclip) gets it; Wine offers a CF_DIB as a whole BMP file.
+    ``x_clipboard_targets()`` -> list of target names.
 ``screen`` dict: the probe's ``screen()`` taken when the prefix was made.
 ``start_pattern(...)``: see below.
 
@@ -141,6 +144,9 @@ Window selectors (keyword arguments everywhere): ``caption`` (exact),
 ``listen_hotkey("ctrl+shift+s", timeout=10)`` -> ``HotKeyListener`` with
     ``.result()`` -> dict(received, wparam, lparam) (a probe holding the key).
 ``processes()`` -> list of dict(pid, parent, exe); ``terminate(win_pid)``.
+``clipboard()`` -> dict(formats [dict(id, name)], text (CF_TEXT, if any));
+    ``clipboard_dib()`` -> ``Bmp`` of the CF_DIB (a file header put in front)
+    or None; ``clear_clipboard()``.
 ``screen()`` -> dict(width, height, bitspixel, rastercaps, sizepalette,
     palette [0xRRGGBB ...] on palette displays).
 ``capture(x, y, w, h, bpp=24)`` -> ``Bmp``: a reference capture of a screen
@@ -615,6 +621,24 @@ class Wine:
         self.click((l + r) // 2, (t + b) // 2, button, double)
         return icons[index]
 
+    def x_clipboard(self, target: str = "image/bmp", timeout: float = 10) -> bytes | None:
+        """What an X client gets from the CLIPBOARD selection as ``target``
+        (Wine offers a CF_DIB as image/bmp, a complete BMP file); None when
+        that target is not offered."""
+        targets = self.x_clipboard_targets(timeout)
+        if target not in targets:
+            return None
+        r = subprocess.run(["xclip", "-selection", "clipboard", "-t", target, "-o"],
+                           env=self.display.env, stdin=subprocess.DEVNULL, capture_output=True,
+                           timeout=timeout)
+        return r.stdout if r.returncode == 0 else None
+
+    def x_clipboard_targets(self, timeout: float = 10) -> list[str]:
+        r = subprocess.run(["xclip", "-selection", "clipboard", "-t", "TARGETS", "-o"],
+                           env=self.display.env, stdin=subprocess.DEVNULL, capture_output=True,
+                           text=True, timeout=timeout)
+        return r.stdout.split() if r.returncode == 0 else []
+
     wait_for = staticmethod(wait_for)
 
     # -- lifetime
@@ -926,6 +950,22 @@ class Probe:
         ready = Path(str(out) + ".ready")
         wait_for(lambda: ready.exists() or out.exists(), 30, "hot key listener to register")
         return HotKeyListener(proc, out)
+
+    def clipboard(self) -> dict:
+        """Formats on the Windows clipboard (list of dict(id, name)) and its CF_TEXT."""
+        return self._check("clipboard")
+
+    def clipboard_dib(self) -> "Bmp | None":
+        """The clipboard's CF_DIB as a BMP (file header added), or None."""
+        out = self._wine.tmp / f"clip-{next(_counter)}.bmp"
+        data = self._check("clipboard", "--path", self._wine.winpath(out))
+        try:
+            return read_bmp(out) if data.get("dib_written") else None
+        finally:
+            out.unlink(missing_ok=True)
+
+    def clear_clipboard(self) -> None:
+        self._check("clipclear")
 
     def terminate(self, win_pid: int) -> bool:
         code, _ = self.run("terminate", "--pid", str(win_pid))

@@ -1,8 +1,10 @@
 """The harness itself: displays, prefixes, the probe and the pattern window."""
 
+import struct
+
 import pytest
 
-from harness import compare_to_pattern, pattern_colour
+from harness import compare_to_pattern, pattern_colour, read_bmp
 
 
 @pytest.mark.parametrize("wine_name, depth", [("wine24", 24), ("wine8", 8)])
@@ -90,3 +92,54 @@ def test_controls_are_read_and_set(wine, tmp_path):
     wine.probe.press(1, caption="Harness Form")
     assert proc.wait(10) == 0
     assert result.read_text() == "typed|1|1616"
+
+
+def test_clipboard_is_read_from_windows_and_from_x(wine, tmp_path):
+    wine.probe.clear_clipboard()
+    assert wine.probe.clipboard_dib() is None
+    assert wine.run("dialogdemo", "--out", wine.winpath(tmp_path / "r"), "clip") == 0
+    expected = [[(255, 0, 0), (0, 255, 0), (0, 0, 255)],
+                [(255, 255, 255), (0, 0, 0), (128, 128, 128)]]
+    dib = wine.probe.clipboard_dib()
+    assert [dib.row(0), dib.row(1)] == expected
+    assert wine.probe.clipboard()["text"] == "demo"
+    from_x = wine.wait_for(lambda: wine.x_clipboard("image/bmp"), what="image/bmp on X")
+    bmp = read_bmp(from_x)
+    assert [bmp.row(0), bmp.row(1)] == expected
+
+
+def _bmp(width, height, bpp, rows, palette=(), top_down=False):
+    """A BMP file built by hand: rows of raw pixel bytes, top row first."""
+    stride = (width * bpp + 31) // 32 * 4
+    table = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    stored = rows if top_down else rows[::-1]
+    bits = b"".join(r.ljust(stride, b"\xee") for r in stored)
+    off = 14 + 40 + len(table)
+    header = struct.pack("<IiiHHIIiiII", 40, width, -height if top_down else height, 1, bpp, 0,
+                         len(bits), 2835, 2835, len(palette), 0)
+    return b"BM" + struct.pack("<IHHI", off + len(bits), 0, 0, off) + header + table + bits
+
+
+def test_bmp_reader_rows_padding_and_palettes():
+    # 24 bits, width 3: every row padded by 3 bytes; bottom-up and top-down.
+    rows = [bytes((0, 0, 255, 0, 255, 0, 255, 0, 0)), bytes((1, 2, 3, 4, 5, 6, 7, 8, 9))]
+    for top_down in (False, True):
+        bmp = read_bmp(_bmp(3, 2, 24, rows, top_down=top_down))
+        assert bmp.row(0) == [(255, 0, 0), (0, 255, 0), (0, 0, 255)]
+        assert bmp.pixel(2, 1) == (9, 8, 7)
+        assert bmp.top_down == top_down
+    # 4 bits: two pixels a byte, high nibble first, through the colour table.
+    pal = [(0, 0, 0), (255, 0, 0), (0, 0, 255)]
+    bmp = read_bmp(_bmp(3, 1, 4, [bytes((0x12, 0x00))], palette=pal))
+    assert [bmp.index(x, 0) for x in range(3)] == [1, 2, 0]
+    assert bmp.row(0) == [(255, 0, 0), (0, 0, 255), (0, 0, 0)]
+    # 8 bits with a full table.
+    pal = [(i, 255 - i, 7) for i in range(256)]
+    bmp = read_bmp(_bmp(5, 1, 8, [bytes((0, 1, 128, 254, 255))], palette=pal))
+    assert bmp.pixel(2, 0) == (128, 127, 7) and len(bmp.palette) == 256
+
+    good = _bmp(3, 2, 24, rows)
+    with pytest.raises(ValueError, match="truncated"):
+        read_bmp(good[:-1])
+    with pytest.raises(ValueError):
+        read_bmp(b"XX" + good[2:])
