@@ -26,6 +26,18 @@ static int32_t Clamp(bool negative)
     return negative ? INT32_MIN : INT32_MAX;
 }
 
+// Appends one decimal digit to the mantissa while it has room for it (18
+// significant digits always fit 64 bits). False when the digit was dropped.
+static bool KeepDigit(char digit, uint64_t *mantissa, int *digitsKept)
+{
+    if (*digitsKept >= 18)
+        return false;
+    *mantissa = *mantissa * 10 + static_cast<unsigned>(digit - '0');
+    if (*mantissa)
+        ++*digitsKept;
+    return true;
+}
+
 int32_t MarginFromText(const char *text)
 {
     const char *p = text;
@@ -54,24 +66,15 @@ int32_t MarginFromText(const char *text)
     bool anyDigit = false;
     for (; p < end && *p >= '0' && *p <= '9'; ++p) {
         anyDigit = true;
-        if (digitsKept < 18) {
-            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-            if (mantissa)
-                ++digitsKept;
-        } else {
+        if (!KeepDigit(*p, &mantissa, &digitsKept))
             ++scale;
-        }
     }
     if (p < end && *p == '.') {
         ++p;
         for (; p < end && *p >= '0' && *p <= '9'; ++p) {
             anyDigit = true;
-            if (digitsKept < 18) {
-                mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-                if (mantissa)
-                    ++digitsKept;
+            if (KeepDigit(*p, &mantissa, &digitsKept))
                 --scale;
-            }
         }
     }
     if (!anyDigit)

@@ -4,6 +4,7 @@
 
 #include "snap/settings/settings_rules.h"
 #include "snap/settings/snap_settings.h"
+#include "snap/shell/display_depth_win.h"
 
 namespace {
 
@@ -39,16 +40,6 @@ bool CreateKey(HKEY parent, const char *name, KeyGuard &out)
         return false;
     out.key = key;
     return true;
-}
-
-int DisplayBitsPerPixel(HWND hwnd)
-{
-    HDC dc = GetDC(hwnd);
-    if (!dc)
-        return 0;
-    int bits = GetDeviceCaps(dc, BITSPIXEL);
-    ReleaseDC(hwnd, dc);
-    return bits;
 }
 
 }  // namespace

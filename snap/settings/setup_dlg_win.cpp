@@ -7,6 +7,7 @@
 #include "snap/settings/settings_rules.h"
 #include "snap/settings/settings_store_win.h"
 #include "snap/settings/snap_settings.h"
+#include "snap/shell/display_depth_win.h"
 #include "snap/shell/app_state_win.h"
 #include "snap/shell/center_window_win.h"
 #include "snap/shell/hotkey_win.h"
@@ -17,16 +18,6 @@ namespace {
 // programs need for typing: the control adds Alt to such a combination.
 const WPARAM HOTKEY_INVALID_COMBINATIONS = HKCOMB_NONE | HKCOMB_S;
 const LPARAM HOTKEY_ADDED_MODIFIER = HOTKEYF_ALT;
-
-int DisplayBitsPerPixel(HWND hwnd)
-{
-    HDC dc = GetDC(hwnd);
-    if (!dc)
-        return 0;
-    int bits = GetDeviceCaps(dc, BITSPIXEL);
-    ReleaseDC(hwnd, dc);
-    return bits;
-}
 
 void EnablePageSetup(HWND dlg)
 {
