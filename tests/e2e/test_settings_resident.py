@@ -12,8 +12,8 @@ from test_resident import (DIALOG, ID_DESTINATION, ID_HOTKEY as ID_SIGNON_HOTKEY
                            wait_resident)
 from test_settings import (  # noqa: E402
     ID_8BIT, ID_24BIT, ID_ACTIVEWINDOW, ID_BOTTOM, ID_DIRECTORY, ID_HOTKEY, ID_LEFT, ID_RIGHT,
-    ID_SAVE, ID_SOUND, ID_TOCLIPBOARD, ID_TOP, ID_TOPRINTER, IDCANCEL, SETTINGS, SetupDialog,
-    margin_texts)
+    ID_SAVE, ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER, IDCANCEL, SETTINGS, SetupDialog,
+    margin_texts, stored_values)
 
 
 def open_setup(wine, box):
@@ -30,8 +30,12 @@ def sign_on_now(wine, box):
     return wine.probe.find_window(hwnd=box["hwnd"])
 
 
-def test_ok_in_setup_moves_the_hot_key_and_refreshes_the_sign_on(wine):
+def test_ok_in_setup_takes_effect_at_once_and_writes_nothing(wine):
     fresh_settings(wine)
+    before = stored_values(wine)
+    new_dir = wine.drive_c / "new snaps"
+    new_dir.mkdir(exist_ok=True)
+    (new_dir / "snap001.bmp").write_bytes(b"taken")
     proc = start_program(wine)
     wait_resident(wine)
     box = open_full_sign_on(wine)
@@ -39,23 +43,43 @@ def test_ok_in_setup_moves_the_hot_key_and_refreshes_the_sign_on(wine):
     setup = open_setup(wine, box)
     assert wine.probe.hotkey_free("ctrl+shift+s")  # not held while Setup is open
     setup.set_directory("C:\\new snaps")
+    setup.click(ID_ACTIVEWINDOW)
+    setup.click(ID_TOCLIPBOARD)
+    setup.click(ID_SOUND)  # the fresh settings have it off: now on
     setup.type_keys("ctrl+alt+k")
     close_setup(setup, IDOK)
 
     wine.wait_for(lambda: not wine.probe.hotkey_free("ctrl+alt+k"), 15, "the new hot key held")
     assert wine.probe.hotkey_free("ctrl+shift+s")
     box = sign_on_now(wine, box)
-    assert control(box, ID_DESTINATION)["text"] == "C:\\new snaps\\"  # as typed
+    assert control(box, ID_DESTINATION)["text"] == "Clipboard"
     assert control(box, ID_SIGNON_HOTKEY)["hotkey"] == 0x064B
-    # OK alone writes nothing.
-    assert wine.reg_query(SETTINGS + r"\HotKey", "Code") is None
+    # OK alone writes nothing: the registry holds what it held before.
+    assert stored_values(wine) == before
 
-    # The new key takes a snapshot; the Save dialog proves it and is cancelled.
+    # The record holds every choice: Setup opens with them, directory as typed.
+    setup = open_setup(wine, box)
+    assert setup.control(ID_DIRECTORY)["text"] == "C:\\new snaps\\"
+    assert setup.checked(ID_ACTIVEWINDOW) and setup.checked(ID_TOCLIPBOARD) and setup.checked(ID_SOUND)
+    assert setup.control(ID_HOTKEY)["hotkey"] == 0x064B
+    # Back to the file destination, so that the next snapshot shows where it goes.
+    setup.click(ID_TOFILE)
+    close_setup(setup, IDOK)
+    wine.wait_for(lambda: not wine.probe.hotkey_free("ctrl+alt+k"), 15, "the new hot key held again")
+
+    # The new key takes a snapshot, proposed in the new directory under its
+    # first free name.
     wine.probe.press(IDOK, ctlclass="Button", hwnd=box["hwnd"])
+    wine.probe.wait_gone(hwnd=box["hwnd"], timeout=30)
     wine.press_keys("ctrl+alt+k", window=TRAY_WINDOW_NAME)
     wine.probe.wait_window(caption="Save Snapshot", cls=DIALOG, visible=True, timeout=30)
+    name = wine.wait_for(lambda: wine.probe.control(id=1148, ctlclass="Edit", caption="Save Snapshot")["text"],
+                         10, "the proposed name")
+    assert name == "snap002.bmp"
+    assert wine.probe.control(id=1137, ctlclass="ComboBox", caption="Save Snapshot")["text"] == "new snaps"
     wine.probe.press(IDCANCEL, ctlclass="Button", caption="Save Snapshot", cls=DIALOG)
     wine.probe.wait_gone(caption="Save Snapshot", cls=DIALOG, timeout=30)
+    assert sorted(p.name for p in new_dir.iterdir()) == ["snap001.bmp"]
     exit_program(wine, proc)
 
 
