@@ -22,6 +22,13 @@ Fixtures (tests/e2e/conftest.py)
 ``wine``  (function) -> ``Wine``: shorthand for ``wine24``.
 ``tmp_path`` as usual; ``build_dir`` (session) -> Path of the Windows build.
 
+There is no window manager. Wine is told not to leave its windows to one
+(``HKCU\Software\Wine\X11 Driver`` ``Managed=N``): with managed windows and no
+manager, Wine waits 2 s for a window state that never comes each time a dialog
+or box is hidden. ``TAMBLIT_E2E_MANAGED=1`` keeps Wine's default.
+``TAMBLIT_E2E_TRACE=1`` prints every probe command and program start with its
+duration to stderr (with ``pytest -s``).
+
 Every process a test starts through a ``Wine`` object is killed by PID when the
 test ends, and so is every Windows process still running one of the build's
 programs (found by image name through the probe); drives mapped with
@@ -75,6 +82,10 @@ scratch folder of the session, not cleaned per test).
 ``read_file_when_stable(path, timeout)`` -> bytes: waits until a file exists
     and stops growing (a program writes it in several calls).
 ``click(x, y, button=1, double=False)`` a real X mouse click (1 left, 3 right).
+``display.move_pointer(x, y)`` / ``display.pointer()``: use these, not
+    ``xdotool mousemove --sync``, which stalls 15 s when the pointer is already
+    at the target. After each test the pointer is put in the bottom right
+    corner.
 ``tray_icons()`` -> child dicts (with screen ``rect``) of the icons in Wine's
     tray window ("Wine System Tray", top left), left to right.
 ``click_tray_icon(index=0, button=1, double=False, timeout=10)`` waits for the
@@ -281,6 +292,18 @@ def read_file_when_stable(path, timeout: float = 10, settle: float = 0.2) -> byt
     return path.read_bytes()
 
 
+_TRACE = os.environ.get("TAMBLIT_E2E_TRACE") == "1"
+_T0 = time.monotonic()
+
+
+def _trace(text: str) -> None:
+    """With TAMBLIT_E2E_TRACE=1, every probe command and program start is
+    printed to stderr with the time it took (run pytest with -s to see it)."""
+    if _TRACE:
+        import sys
+        print(f"[{time.monotonic() - _T0:8.2f}] {text}", file=sys.stderr, flush=True)
+
+
 def _kill_pid(pid: int) -> None:
     try:
         os.kill(pid, signal.SIGKILL)
@@ -341,11 +364,30 @@ class Display:
         return r.returncode == 0
 
     def xdotool(self, *args, timeout: float = 20, check: bool = True) -> str:
-        r = subprocess.run(["xdotool", *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
+        args = [str(a) for a in args]
+        if args and args[0] == "mousemove" and "--sync" in args:
+            # --sync waits for the pointer to move; when it is already at the
+            # target no motion comes and xdotool stalls for 15 s.
+            target = [a for a in args[1:] if re.fullmatch(r"-?\d+", a)][:2]
+            if len(target) == 2 and self.pointer() == (int(target[0]), int(target[1])):
+                args.remove("--sync")
+        r = subprocess.run(["xdotool", *args], env=self.env, stdin=subprocess.DEVNULL,
                            capture_output=True, text=True, timeout=timeout)
         if check and r.returncode != 0:
             raise RuntimeError(f"xdotool {' '.join(map(str, args))} failed: {r.stderr.strip()}")
         return r.stdout
+
+    def pointer(self) -> tuple[int, int]:
+        out = self.xdotool("getmouselocation", "--shell")
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(values["X"]), int(values["Y"])
+
+    def move_pointer(self, x: int, y: int) -> None:
+        """Moves the X pointer and waits until it is there. (``xdotool mousemove
+        --sync`` waits 15 s for a motion that never comes when the pointer is
+        already at the target.)"""
+        self.xdotool("mousemove", x, y)
+        wait_for(lambda: self.pointer() == (x, y), 10, f"pointer at {x},{y}")
 
     def xwininfo_root(self) -> str:
         return subprocess.run(["xwininfo", "-root", "-tree", "-display", self.name],
@@ -393,6 +435,7 @@ class WineProcess:
 
     def kill(self) -> None:
         if self._popen.poll() is None:
+            _trace(f"kill {Path(self.exe).name} (pid {self.pid})")
             _kill_pid(self.pid)
             try:
                 self._popen.wait(10)
@@ -475,6 +518,7 @@ class Wine:
                                      stdin=subprocess.DEVNULL, stdout=out, stderr=out)
         proc = WineProcess(popen, log, path, self)
         self._procs.append(proc)
+        _trace(f"start {Path(path).name} {' '.join(map(str, args))} (pid {proc.pid})")
         return proc
 
     def run(self, exe, *args, timeout: float = 60, cwd=None, env=None) -> int:
@@ -601,7 +645,7 @@ class Wine:
 
     def click(self, x: int, y: int, button: int = 1, double: bool = False) -> None:
         """A real X mouse click at screen point (x, y) (1 left, 2 middle, 3 right)."""
-        self.display.xdotool("mousemove", "--sync", x, y)
+        self.display.move_pointer(x, y)
         args = ["click"] + (["--repeat", "2", "--delay", "80"] if double else []) + [button]
         self.display.xdotool(*args)
 
@@ -656,6 +700,12 @@ class Wine:
         self._drives.clear()
         if not started:
             return
+        # The pointer goes back to the bottom right corner, away from the tray
+        # and from where the next test will click.
+        try:
+            self.display.move_pointer(self.display.width - 1, self.display.height - 1)
+        except Exception:  # noqa: BLE001
+            pass
         # Windows processes that were not there when the prefix was made were
         # started by the test, directly or by a program it ran (a folder window,
         # a second copy of a program): ended by Windows process id. Wine's own
@@ -705,6 +755,13 @@ def make_base_prefix(path: Path, home: Path, log: Path) -> None:
                        stderr=out, timeout=120)
     if r.returncode != 0 or not (path / "system.reg").is_file():
         raise RuntimeError(f"wineboot failed ({r.returncode}): {log.read_text(errors='replace')}")
+    if os.environ.get("TAMBLIT_E2E_MANAGED", "0") != "1":
+        with open(log, "ab") as out:
+            subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
+                            "/d", "N", "/f"], env=env, stdin=subprocess.DEVNULL, stdout=out,
+                           stderr=out, timeout=120)
+            subprocess.run(["wineserver", "-w"], env=env, stdin=subprocess.DEVNULL, stdout=out,
+                           stderr=out, timeout=120)
 
 
 _HARDLINK_SKIP = {".ini", ".log", ".txt", ".dat", ".reg"}
@@ -786,6 +843,7 @@ class Probe:
         w = self._wine
         out = w.tmp / f"probe-{next(_counter)}.json"
         exe = str(exe_path("uiprobe"))
+        started = time.monotonic()
         cmd = ["wine", exe, "--out", w.winpath(out), command, *map(str, args)]
         if log is None:
             log_path = w.tmp / "probe.log"
@@ -808,6 +866,8 @@ class Probe:
             data = {}
         finally:
             out.unlink(missing_ok=True)
+        _trace(f"probe {command} {' '.join(map(str, args))} -> {code} "
+               f"in {time.monotonic() - started:.2f} s")
         return code, data
 
     def _check(self, command: str, *args, timeout: float = 30) -> dict:
