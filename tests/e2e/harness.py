@@ -18,12 +18,15 @@ Fixtures (tests/e2e/conftest.py)
     A Wine prefix of its own bound to ``display24`` / ``display8`` (Wine's
     desktop, tray and clipboard belong to the display of the first process, so
     each display gets its own prefix; the second is a copy of the first, made
-    in a second instead of 12). Its wineserver runs for the whole session.
+    in a second). Its wineserver runs for the whole session. The freshly booted
+    prefix (``wineboot -i``, about 12 s) is kept in
+    ``<repo>/build/e2e-prefix-cache`` for the next runs (``TAMBLIT_E2E_CACHE``
+    names another folder, ``TAMBLIT_E2E_CACHE=0`` boots one per session).
 ``wine``  (function) -> ``Wine``: shorthand for ``wine24``.
 ``tmp_path`` as usual; ``build_dir`` (session) -> Path of the Windows build.
 
 There is no window manager. Wine is told not to leave its windows to one
-(``HKCU\Software\Wine\X11 Driver`` ``Managed=N``): with managed windows and no
+(``HKCU\\Software\\Wine\\X11 Driver`` ``Managed=N``): with managed windows and no
 manager, Wine waits 2 s for a window state that never comes each time a dialog
 or box is hidden. ``TAMBLIT_E2E_MANAGED=1`` keeps Wine's default.
 ``TAMBLIT_E2E_TRACE=1`` prints every probe command and program start with its
@@ -755,13 +758,58 @@ def make_base_prefix(path: Path, home: Path, log: Path) -> None:
                        stderr=out, timeout=120)
     if r.returncode != 0 or not (path / "system.reg").is_file():
         raise RuntimeError(f"wineboot failed ({r.returncode}): {log.read_text(errors='replace')}")
-    if os.environ.get("TAMBLIT_E2E_MANAGED", "0") != "1":
+    if _unmanaged_windows():
         with open(log, "ab") as out:
             subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
                             "/d", "N", "/f"], env=env, stdin=subprocess.DEVNULL, stdout=out,
                            stderr=out, timeout=120)
             subprocess.run(["wineserver", "-w"], env=env, stdin=subprocess.DEVNULL, stdout=out,
                            stderr=out, timeout=120)
+    # Desktop, Documents... are links to the home folder of the moment: made
+    # real folders of the prefix, so that nothing a program saves there lands
+    # outside it (or in a folder that is gone in the next session).
+    for user in (path / "drive_c" / "users").iterdir():
+        for link in user.iterdir():
+            if link.is_symlink():
+                link.unlink()
+                link.mkdir()
+
+
+def _unmanaged_windows() -> bool:
+    return os.environ.get("TAMBLIT_E2E_MANAGED", "0") != "1"
+
+
+# Bumped when make_base_prefix changes what it makes.
+_PREFIX_RECIPE = "1"
+
+
+def cached_base_prefix(session_root: Path, home: Path) -> Path:
+    """The freshly booted prefix, made once and kept in <repo>/build/e2e-prefix-cache
+    (``TAMBLIT_E2E_CACHE`` names another folder; ``0`` makes one per session)."""
+    where = os.environ.get("TAMBLIT_E2E_CACHE", "")
+    log = session_root / "wineboot.log"
+    if where == "0":
+        base = session_root / "base-prefix"
+        make_base_prefix(base, home, log)
+        return base
+    cache = Path(where) if where else REPO / "build" / "e2e-prefix-cache"
+    version = subprocess.run(["wine", "--version"], stdin=subprocess.DEVNULL, capture_output=True,
+                             text=True, timeout=60).stdout.strip() or "wine"
+    name = re.sub(r"[^A-Za-z0-9.]+", "-", f"{version}-r{_PREFIX_RECIPE}-"
+                  f"{'unmanaged' if _unmanaged_windows() else 'managed'}")
+    final = cache / name
+    if (final / "complete").is_file():
+        return final
+    cache.mkdir(parents=True, exist_ok=True)
+    work = cache / f"{name}.part-{os.getpid()}"
+    shutil.rmtree(work, ignore_errors=True)
+    make_base_prefix(work, home, log)
+    (work / "complete").write_text(version + "\n")
+    try:
+        work.rename(final)
+    except OSError:  # another session finished first
+        shutil.rmtree(work, ignore_errors=True)
+    return final
 
 
 _HARDLINK_SKIP = {".ini", ".log", ".txt", ".dat", ".reg"}
@@ -782,7 +830,8 @@ def copy_prefix(src: Path, dst: Path) -> None:
                 pass
         return shutil.copy2(s, d)
 
-    shutil.copytree(src, dst, symlinks=True, copy_function=copy)
+    shutil.copytree(src, dst, symlinks=True, copy_function=copy,
+                    ignore=lambda d, names: ["complete"] if Path(d) == src else [])
 
 
 def start_wine(base: Path, name: str, display: Display, root: Path, home: Path) -> Wine:
@@ -1230,9 +1279,7 @@ class Session:
     def base_prefix(self) -> Path:
         if self._base is None:
             exe_path("uiprobe")  # skip before spending 12 s when there is nothing to test
-            base = self.root / "base-prefix"
-            make_base_prefix(base, self.home, self.root / "wineboot.log")
-            self._base = base
+            self._base = cached_base_prefix(self.root, self.home)
         return self._base
 
     def wine(self, name: str, display: Display) -> Wine:
