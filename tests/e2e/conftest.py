@@ -1,6 +1,7 @@
 """Fixtures of the end-to-end tests; the API is described in harness.py."""
 
 import atexit
+import signal
 import sys
 from pathlib import Path
 
@@ -11,6 +12,18 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 
 _session = None
+
+
+def pytest_configure(config):
+    # A run stopped with SIGTERM (a CI time limit) still ends its programs,
+    # wineservers and displays: pytest runs the finalizers on KeyboardInterrupt.
+    if signal.getsignal(signal.SIGTERM) is signal.SIG_DFL:
+        def interrupt(signum, frame):
+            raise KeyboardInterrupt(f"signal {signum}")
+
+        signal.signal(signal.SIGTERM, interrupt)
+    # What a killed earlier run left behind (it could not clean up itself).
+    harness.clean_dead_sessions()
 
 
 def _get_session() -> "harness.Session":

@@ -307,6 +307,25 @@ def _trace(text: str) -> None:
         print(f"[{time.monotonic() - _T0:8.2f}] {text}", file=sys.stderr, flush=True)
 
 
+def _die_with_parent() -> None:
+    """In the child before exec: SIGTERM when the test run ends, even killed."""
+    try:
+        import ctypes
+        ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+    except Exception:  # noqa: BLE001 - only a safety net
+        pass
+
+
+def _pid_alive(pid: int) -> bool:
+    try:
+        os.kill(pid, 0)
+    except ProcessLookupError:
+        return False
+    except PermissionError:
+        return True
+    return True
+
+
 def _kill_pid(pid: int) -> None:
     try:
         os.kill(pid, signal.SIGKILL)
@@ -332,7 +351,8 @@ class Display:
                 self._proc = subprocess.Popen(
                     ["Xvfb", "-displayfd", str(wfd), "-screen", "0",
                      f"{width}x{height}x{depth}", "-noreset", "-nolisten", "tcp"],
-                    stdin=subprocess.DEVNULL, stdout=log, stderr=log, pass_fds=(wfd,))
+                    stdin=subprocess.DEVNULL, stdout=log, stderr=log, pass_fds=(wfd,),
+                    preexec_fn=_die_with_parent)
             os.close(wfd)
             wfd = -1
             self.pid = self._proc.pid
@@ -801,6 +821,10 @@ def cached_base_prefix(session_root: Path, home: Path) -> Path:
     if (final / "complete").is_file():
         return final
     cache.mkdir(parents=True, exist_ok=True)
+    for part in cache.glob("*.part-*"):  # left by a run that was killed while booting
+        owner = part.name.rsplit("-", 1)[1]
+        if owner.isdigit() and not _pid_alive(int(owner)):
+            shutil.rmtree(part, ignore_errors=True)
     work = cache / f"{name}.part-{os.getpid()}"
     shutil.rmtree(work, ignore_errors=True)
     make_base_prefix(work, home, log)
@@ -1257,13 +1281,42 @@ def read_bmp(source) -> Bmp:
 
 # ---------------------------------------------------------------- session
 
+def clean_dead_sessions() -> None:
+    """Ends what an earlier test run left behind when it was killed before it
+    could clean up: its wineservers (by prefix) and Xvfb servers (by PID, when
+    still Xvfb), and removes its folder. Runs whose process lives are left alone."""
+    for root in Path(tempfile.gettempdir()).glob("tamblit-e2e-*"):
+        try:
+            record = json.loads((root / "session.json").read_text())
+        except (OSError, ValueError):
+            continue
+        if _pid_alive(record.get("pid", 0)):
+            continue
+        for prefix in record.get("prefixes", []):
+            if Path(prefix).is_dir():
+                env = dict(os.environ, WINEPREFIX=prefix)
+                subprocess.run(["wineserver", "-k"], env=env, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        for pid in record.get("xvfb", []):
+            try:
+                exe = os.readlink(f"/proc/{pid}/exe")
+            except OSError:
+                continue
+            if os.path.basename(exe) == "Xvfb":
+                _kill_pid(pid)
+        shutil.rmtree(root, ignore_errors=True)
+
+
 class Session:
     """Displays and prefixes of one pytest run, made on first use."""
 
     def __init__(self):
         keep = os.environ.get("TAMBLIT_E2E_KEEP") == "1"
+        clean_dead_sessions()
         self.root = Path(tempfile.mkdtemp(prefix="tamblit-e2e-"))
         self.keep = keep
+        self._record: dict = {"pid": os.getpid(), "xvfb": [], "prefixes": []}
+        self._save_record()
         self.home = self.root / "home"
         self.home.mkdir()
         self.displays: dict[tuple, Display] = {}
@@ -1274,7 +1327,12 @@ class Session:
         key = (width, height, depth)
         if key not in self.displays:
             self.displays[key] = Display(width, height, depth, self.root)
+            self._record["xvfb"].append(self.displays[key].pid)
+            self._save_record()
         return self.displays[key]
+
+    def _save_record(self) -> None:
+        (self.root / "session.json").write_text(json.dumps(self._record))
 
     def base_prefix(self) -> Path:
         if self._base is None:
@@ -1284,6 +1342,8 @@ class Session:
 
     def wine(self, name: str, display: Display) -> Wine:
         if name not in self.wines:
+            self._record["prefixes"].append(str(self.root / name))
+            self._save_record()
             self.wines[name] = start_wine(self.base_prefix(), name, display, self.root, self.home)
         return self.wines[name]
 
