@@ -33,11 +33,20 @@ or box is hidden. ``TAMBLIT_E2E_MANAGED=1`` keeps Wine's default.
 duration to stderr (with ``pytest -s``).
 
 Every process a test starts through a ``Wine`` object is killed by PID when the
-test ends, and so is every Windows process still running one of the build's
-programs (found by image name through the probe); drives mapped with
-``map_drive`` are unmapped. At session end ``wineserver -k`` ends each prefix,
-Xvfb is stopped by PID and the temporary directory is removed (set
-``TAMBLIT_E2E_KEEP=1`` to keep it; its path is printed).
+test ends, pass or fail; then every Windows process that was not there when the
+prefix was made (a program started by a program, a second copy...), except
+Wine's own services, is ended by its Windows process id; drives mapped with
+``map_drive`` are unmapped and the X pointer is parked in the bottom right
+corner. Registry values and files a test changes are not reset: a test sets
+up what it relies on. At session end ``wineserver -k`` ends each prefix, Xvfb
+is stopped by PID and the temporary directory is removed (set
+``TAMBLIT_E2E_KEEP=1`` to keep it; its path is printed). A run stopped by
+SIGTERM cleans up the same way; Xvfb ends with the run even when it is killed,
+and the next run ends the wineservers of a killed one.
+
+Module functions: ``exe_path(name)`` -> Path (skips the test when missing),
+``build_dir()``, ``wait_for(...)``, ``read_file_when_stable(...)``,
+``read_bmp(...)``, ``pattern_colour(...)``, ``compare_to_pattern(...)``.
 
 ``Wine`` object
 ---------------
@@ -251,14 +260,6 @@ def exe_path(name: str, skip: bool = True) -> Path | None:
     if skip:
         pytest.skip(f"{name} is not in the Windows build at {root}")
     return None
-
-
-def build_exe_names() -> set[str]:
-    """Lower-case image names of every program in the build (for cleanup)."""
-    root = build_dir()
-    if not root.is_dir():
-        return set()
-    return {p.name.lower() for p in root.rglob("*.exe") if "CMakeFiles" not in p.parts}
 
 
 # ---------------------------------------------------------------- helpers
