@@ -26,8 +26,6 @@ TRAY_ICON_ID = 100
 
 # Wine's notification area: an X window of its own, one child window per icon.
 TRAY_WINDOW_NAME = "Wine System Tray"
-TRAY_CLASS = "__winex11_standalone_tray"
-TRAY_ICON_CLASS = "__winex11_tray_icon"
 
 _dirs = itertools.count(1)
 
@@ -71,28 +69,13 @@ def wait_resident(wine, keys="ctrl+shift+s"):
     wine.wait_for(lambda: not wine.probe.hotkey_free(keys), 15, f"the program to hold {keys}")
 
 
-def tray_icons(wine):
-    """The icons in Wine's notification area window (one child window each)."""
-    return [c for w in wine.probe.list(cls=TRAY_CLASS) for c in w["children"]
-            if c["class"] == TRAY_ICON_CLASS and c["visible"]]
-
-
-def click_tray_icon(wine, button):
-    """A real X click on the (only) tray icon; button 1 left, 3 right."""
-    icons = wine.wait_for(lambda: tray_icons(wine), 15, "a tray icon")
-    assert len(icons) == 1, icons
-    left, top, right, bottom = icons[0]["rect"]
-    wine.display.xdotool("mousemove", "--sync", (left + right) // 2, (top + bottom) // 2,
-                         "click", button)
-
-
 def full_sign_on(wine):
     return next((b for b in sign_on_boxes(wine) if b["visible"] and ID_EXIT in visible_buttons(b)),
                 None)
 
 
 def open_full_sign_on(wine):
-    click_tray_icon(wine, 1)
+    wine.click_tray_icon(button=1)
     return wine.wait_for(lambda: full_sign_on(wine), 15, "the full sign-on box")
 
 
@@ -122,16 +105,16 @@ def test_second_copy_is_refused_and_leaves_one_tray_icon(wine):
     fresh_settings(wine)
     first = start_program(wine)
     wait_resident(wine)
-    assert len(tray_icons(wine)) == 1
+    assert len(wine.tray_icons()) == 1
 
     second = wine.start("tamblit95")
     assert wine.probe.message_box_text("Error", timeout=30) == "Tamblit 95 is already loaded."
-    assert len(tray_icons(wine)) == 1
+    assert len(wine.tray_icons()) == 1
     wine.probe.answer_message_box("Error")
     assert second.wait(30) == 0
 
     # The first copy is untouched: still one icon, still the hot key, still answering.
-    assert len(tray_icons(wine)) == 1
+    assert len(wine.tray_icons()) == 1
     assert not wine.probe.hotkey_free("ctrl+shift+s")
     exit_program(wine, first)
 
@@ -230,7 +213,7 @@ def test_tray_left_click_opens_the_full_sign_on_and_right_click_nothing(
     proc = start_program(wine)
     wait_resident(wine, keys)
 
-    click_tray_icon(wine, 3)
+    wine.click_tray_icon(button=3)
     box = open_full_sign_on(wine)
     # Only the left press opened a box.
     assert len([b for b in sign_on_boxes(wine) if b["visible"]]) == 1
@@ -255,7 +238,7 @@ def test_exit_frees_the_hot_key_and_ends_with_code_zero(wine):
     # Another program can have the key now.
     assert wine.probe.hotkey_free("ctrl+shift+s")
     assert wine.probe.find_window(cls="tamblit95") is None
-    assert tray_icons(wine) == []
+    assert wine.tray_icons() == []
 
 
 def test_exit_from_a_sign_on_opened_during_start_up_ends_the_program(wine):
@@ -273,7 +256,7 @@ def test_exit_from_a_sign_on_opened_during_start_up_ends_the_program(wine):
 
     assert proc.wait(60) == 0
     assert wine.probe.hotkey_free("ctrl+shift+s")
-    assert tray_icons(wine) == []
+    assert wine.tray_icons() == []
 
 
 def test_remove_tray_icon_while_the_window_still_lives(wine, build_dir):
@@ -285,12 +268,12 @@ def test_remove_tray_icon_while_the_window_still_lives(wine, build_dir):
                       "--result", wine.winpath(result))
     wine.wait_for(lambda: result.exists() and "added" in result.read_text(), 30, "the icon")
     assert result.read_text().split() == ["added", "1"]
-    assert len(wine.wait_for(lambda: tray_icons(wine), 15, "the icon on screen")) == 1
+    assert len(wine.wait_for(lambda: wine.tray_icons(), 15, "the icon on screen")) == 1
 
     wine.probe.command(1, caption="Tray Driver")
     wine.wait_for(lambda: "removed" in result.read_text(), 30, "the removal")
     assert result.read_text().split()[2:] == ["removed", "1"]
-    wine.wait_for(lambda: tray_icons(wine) == [], 15, "the icon to go")
+    wine.wait_for(lambda: wine.tray_icons() == [], 15, "the icon to go")
     assert proc.alive
 
     wine.probe.command(2, caption="Tray Driver")
