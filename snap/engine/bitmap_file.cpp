@@ -56,17 +56,21 @@ bool WriteBitmapFileBody(const SnapshotFileSystem &fs, void *file, const uint8_t
     return true;
 }
 
+enum PlaceOutcome { PLACED, NOT_PLACED, ONLY_COPY_IN_TEMP };
+
 // Puts a complete temporary file in place of the file at path.
-static bool ReplaceWithTemp(const SnapshotFileSystem &fs, const char *tempPath, const char *path)
+static PlaceOutcome PlaceTempFile(const SnapshotFileSystem &fs, const char *tempPath, const char *path)
 {
     int outcome = fs.replace(fs.context, tempPath, path);
-    if (outcome == REPLACE_UNSUPPORTED) {
-        // Systems without an atomic replace: the old file goes only once the
-        // new one is complete beside it.
-        if (fs.remove(fs.context, path) && fs.rename(fs.context, tempPath, path))
-            outcome = REPLACED;
-    }
-    return outcome == REPLACED;
+    if (outcome == REPLACED)
+        return PLACED;
+    if (outcome != REPLACE_UNSUPPORTED)
+        return NOT_PLACED;
+    // Systems without an atomic replace: the old file goes only once the new
+    // one is complete beside it.
+    if (!fs.remove(fs.context, path))
+        return NOT_PLACED;
+    return fs.rename(fs.context, tempPath, path) ? PLACED : ONLY_COPY_IN_TEMP;
 }
 
 int SaveBitmapFile(const SnapshotFileSystem &fs, const char *path, const uint8_t *fileHeader,
@@ -90,9 +94,12 @@ int SaveBitmapFile(const SnapshotFileSystem &fs, const char *path, const uint8_t
         fs.remove(fs.context, written);
         return DiskFull;
     }
-    if (replacing && !ReplaceWithTemp(fs, tempPath, path)) {
+    if (!replacing)
+        return Ok;
+    PlaceOutcome placed = PlaceTempFile(fs, tempPath, path);
+    // Once the old file is gone, the temporary file holds the only copy of
+    // the snapshot: it stays under its own name rather than be lost too.
+    if (placed == NOT_PLACED)
         fs.remove(fs.context, tempPath);
-        return CannotCreateFile;
-    }
-    return Ok;
+    return placed == PLACED ? Ok : CannotCreateFile;
 }

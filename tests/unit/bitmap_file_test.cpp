@@ -83,6 +83,7 @@ struct FakeFiles {
     bool failClose = false;
     int replaceOutcome = REPLACED;
     std::string undeletable;       // a file that remove() refuses, as a read-only one
+    bool failRename = false;
 
     SnapshotFileSystem Fs()
     {
@@ -126,7 +127,7 @@ struct FakeFiles {
         };
         fs.rename = [](void *c, const char *from, const char *to) {
             FakeFiles *f = Self(c);
-            if (f->files.count(to))
+            if (f->failRename || f->files.count(to))
                 return false;
             f->Move(from, to);
             return true;
@@ -305,4 +306,15 @@ TEST(SaveBitmapFile, WithoutAtomicReplaceTheOldFileGoesOnlyAfterTheNewIsComplete
     g.undeletable = "C:\\S\\old.bmp";
     EXPECT_EQ(pic.Save(g, "C:\\S\\old.bmp"), CannotCreateFile);
     EXPECT_EQ(g.files, (std::map<std::string, std::string>{{"C:\\S\\old.bmp", "old"}}));
+
+    // The old file is gone but the rename fails: the snapshot survives under
+    // its temporary name instead of being removed with it.
+    FakeFiles h;
+    h.files["C:\\S\\old.bmp"] = "old";
+    h.replaceOutcome = REPLACE_UNSUPPORTED;
+    h.failRename = true;
+    EXPECT_EQ(pic.Save(h, "C:\\S\\old.bmp"), CannotCreateFile);
+    ASSERT_EQ(h.files.size(), 1u);
+    EXPECT_NE(h.files.begin()->first, "C:\\S\\old.bmp");
+    EXPECT_EQ(h.files.begin()->second, pic.Bytes());
 }
