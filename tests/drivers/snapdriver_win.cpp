@@ -34,20 +34,6 @@ static void WriteText(const char *path, const char *text)
     }
 }
 
-static HBITMAP FreezeScreen()
-{
-    HDC screen = GetDC(NULL);
-    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    ReleaseDC(NULL, screen);
-    return bmp;
-}
-
 static void FillRectColor(HDC dc, int l, int t, int r, int b, COLORREF color)
 {
     RECT rc = {l, t, r, b};
@@ -56,16 +42,31 @@ static void FillRectColor(HDC dc, int l, int t, int r, int b, COLORREF color)
     DeleteObject(brush);
 }
 
-static HBITMAP PaintPicture()
+// The live screen, as the area preview freezes it.
+static void CopyScreen(HDC mem, HDC screen, int w, int h)
+{
+    BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+}
+
+// A picture that the live screen never shows: blue with a red and a green
+// block, so that a copy taken from the live screen cannot pass for it.
+static void PaintPicture(HDC mem, HDC, int w, int h)
+{
+    FillRectColor(mem, 0, 0, w, h, RGB(0, 0, 255));
+    FillRectColor(mem, 0, 0, 150, 100, RGB(255, 0, 0));
+    FillRectColor(mem, 250, 200, 400, 400, RGB(0, 255, 0));
+}
+
+// A bitmap of the screen's size and format, drawn by draw and selected into
+// no DC when it is returned, as TakeSnapshot needs a frozen screen to be.
+static HBITMAP MakeScreenBitmap(void (*draw)(HDC mem, HDC screen, int w, int h))
 {
     HDC screen = GetDC(NULL);
     int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     HDC mem = CreateCompatibleDC(screen);
     HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
     HGDIOBJ old = SelectObject(mem, bmp);
-    FillRectColor(mem, 0, 0, w, h, RGB(0, 0, 255));
-    FillRectColor(mem, 0, 0, 150, 100, RGB(255, 0, 0));
-    FillRectColor(mem, 250, 200, 400, 400, RGB(0, 255, 0));
+    draw(mem, screen, w, h);
     SelectObject(mem, old);
     DeleteDC(mem);
     ReleaseDC(NULL, screen);
@@ -153,9 +154,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 
     HBITMAP frozenScreen = NULL;
     if (!strcmp(frozen, "screen"))
-        frozenScreen = FreezeScreen();
+        frozenScreen = MakeScreenBitmap(CopyScreen);
     else if (!strcmp(frozen, "picture"))
-        frozenScreen = PaintPicture();
+        frozenScreen = MakeScreenBitmap(PaintPicture);
 
     int result = TakeSnapshot(NULL, &rect, SnapSettings.destination, frozenScreen, play);
 

@@ -69,6 +69,13 @@ def wait_resident(wine, keys="ctrl+shift+s"):
     wine.wait_for(lambda: not wine.probe.hotkey_free(keys), 15, f"the program to hold {keys}")
 
 
+def start_resident(wine, keys="ctrl+shift+s"):
+    """Starts tamblit95 and waits until it is resident, holding its hot key."""
+    proc = start_program(wine)
+    wait_resident(wine, keys)
+    return proc
+
+
 def full_sign_on(wine):
     return next((b for b in sign_on_boxes(wine) if b["visible"] and ID_EXIT in visible_buttons(b)),
                 None)
@@ -103,8 +110,7 @@ def snapshot_through_hot_key(wine, folder, focus_window, name="snap.bmp"):
 
 def test_second_copy_is_refused_and_leaves_one_tray_icon(wine):
     fresh_settings(wine)
-    first = start_program(wine)
-    wait_resident(wine)
+    first = start_resident(wine)
     assert len(wine.tray_icons()) == 1
 
     second = wine.start("tamblit95")
@@ -149,8 +155,7 @@ def test_hot_key_is_taken_only_after_the_start_up_sign_on(wine):
 
 def test_full_screen_snapshot_through_the_hot_key(wine):
     folder, _ = fresh_settings(wine, source="Screen")
-    proc = start_program(wine)
-    wait_resident(wine)
+    proc = start_resident(wine)
     pattern = wine.start_pattern(700, 480, 210, 130, title="Resident Pattern")
 
     bmp = read_bmp(snapshot_through_hot_key(wine, folder, "Resident Pattern"))
@@ -163,8 +168,7 @@ def test_full_screen_snapshot_through_the_hot_key(wine):
 
 def test_active_window_snapshot_takes_the_foreground_window(wine):
     folder, _ = fresh_settings(wine, source="Window")
-    proc = start_program(wine)
-    wait_resident(wine)
+    proc = start_resident(wine)
     # An odd size, so that a row padding mistake would show in the file size.
     pattern = wine.start_pattern(123, 211, 301, 155, title="Active Pattern")
 
@@ -178,8 +182,7 @@ def test_active_window_snapshot_takes_the_foreground_window(wine):
 
 def test_active_window_without_a_foreground_window_takes_nothing(wine):
     folder, _ = fresh_settings(wine, source="Window")
-    proc = start_program(wine)
-    wait_resident(wine)
+    proc = start_resident(wine)
 
     # Leave the desktop without a foreground window: activate a window, then
     # end its process (closing it would activate another window instead).
@@ -210,8 +213,7 @@ def test_active_window_without_a_foreground_window_takes_nothing(wine):
 def test_tray_left_click_opens_the_full_sign_on_and_right_click_nothing(
         wine, destination, hot_key, keys, shown):
     _, stored = fresh_settings(wine, destination=destination, hot_key=hot_key)
-    proc = start_program(wine)
-    wait_resident(wine, keys)
+    proc = start_resident(wine, keys)
 
     wine.click_tray_icon(button=3)
     box = open_full_sign_on(wine)
@@ -230,8 +232,7 @@ def test_tray_left_click_opens_the_full_sign_on_and_right_click_nothing(
 
 def test_exit_frees_the_hot_key_and_ends_with_code_zero(wine):
     fresh_settings(wine)
-    proc = start_program(wine)
-    wait_resident(wine)
+    proc = start_resident(wine)
     assert not wine.probe.hotkey_free("ctrl+shift+s")
 
     exit_program(wine, proc)

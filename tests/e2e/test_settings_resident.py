@@ -8,8 +8,7 @@ import pytest
 pytest.importorskip("test_resident")
 from test_resident import (DIALOG, ID_DESTINATION, ID_HOTKEY as ID_SIGNON_HOTKEY,  # noqa: E402
                            ID_SETUP as ID_SIGNON_SETUP, IDOK, TRAY_WINDOW_NAME, control,
-                           exit_program, fresh_settings, open_full_sign_on, start_program,
-                           wait_resident)
+                           exit_program, fresh_settings, open_full_sign_on, start_resident)
 from test_settings import (  # noqa: E402
     ID_8BIT, ID_24BIT, ID_ACTIVEWINDOW, ID_BOTTOM, ID_DIRECTORY, ID_HOTKEY, ID_LEFT, ID_RIGHT,
     ID_SAVE, ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER, IDCANCEL, SETTINGS, SetupDialog,
@@ -36,8 +35,7 @@ def test_ok_in_setup_takes_effect_at_once_and_writes_nothing(wine):
     new_dir = wine.drive_c / "new snaps"
     new_dir.mkdir(exist_ok=True)
     (new_dir / "snap001.bmp").write_bytes(b"taken")
-    proc = start_program(wine)
-    wait_resident(wine)
+    proc = start_resident(wine)
     box = open_full_sign_on(wine)
 
     setup = open_setup(wine, box)
@@ -85,8 +83,7 @@ def test_ok_in_setup_takes_effect_at_once_and_writes_nothing(wine):
 
 def test_cancel_in_setup_keeps_the_hot_key_and_the_sign_on(wine):
     _, stored = fresh_settings(wine)
-    proc = start_program(wine)
-    wait_resident(wine)
+    proc = start_resident(wine)
     box = open_full_sign_on(wine)
 
     setup = open_setup(wine, box)
@@ -105,8 +102,7 @@ def test_cancel_in_setup_keeps_the_hot_key_and_the_sign_on(wine):
 
 def test_save_in_setup_survives_a_restart(wine):
     fresh_settings(wine)
-    proc = start_program(wine)
-    wait_resident(wine)
+    proc = start_resident(wine)
     box = open_full_sign_on(wine)
 
     setup = open_setup(wine, box)
@@ -126,8 +122,7 @@ def test_save_in_setup_survives_a_restart(wine):
     assert control(box, ID_DESTINATION)["text"] == "Printer"
     exit_program(wine, proc)
 
-    proc = start_program(wine)
-    wait_resident(wine, keys="ctrl+alt+k")
+    proc = start_resident(wine, keys="ctrl+alt+k")
     assert wine.probe.hotkey_free("ctrl+shift+s")
     box = open_full_sign_on(wine)
     assert control(box, ID_DESTINATION)["text"] == "Printer"
