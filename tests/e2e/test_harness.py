@@ -5,6 +5,7 @@ import struct
 import pytest
 
 from harness import compare_to_pattern, pattern_colour, read_bmp
+from procstats import process_stats
 
 
 @pytest.mark.parametrize("wine_name, depth", [("wine24", 24), ("wine8", 8)])
@@ -32,6 +33,16 @@ def test_processes_end_with_the_test_that_started_them(wine):
 
 def test_no_window_left_from_previous_test(wine):
     assert wine.probe.find_window(caption="Leftover") is None
+
+
+def test_process_stats_count_what_a_program_holds(wine):
+    # The pattern window holds its window and a brush per colour; Wine's own
+    # GetGuiResources would say 0 for both.
+    pattern = wine.start_pattern(0, 0, 50, 50, title="Counted")
+    stats = process_stats(wine, pattern.proc.win_pid())
+    assert stats["user"] >= 1
+    assert stats["gdi"] >= 16
+    assert stats["handles"] > 0 and stats["private"] > 0
 
 
 def test_hot_key_arrives_through_send_input_and_x(wine):
