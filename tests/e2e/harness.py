@@ -21,7 +21,7 @@ gives every name below. Each part is documented in its own module:
     test) and ``WineProcess``; crashes.
 ``harness_prefix``  making, caching and copying prefixes; ``start_wine``;
     Wine windows without a window manager.
-``harness_probe``  ``Probe`` (``wine.probe``: tests/drivers/uiprobe.exe) and
+``harness_probe``  ``Probe`` (``wine.probe``: uiprobe.exe, from tests/drivers/uiprobe/) and
     ``HotKeyListener``; window selectors, popup menus, hot keys under Wine.
 ``harness_pictures``  ``read_bmp``/``Bmp``, the pattern window
     (``start_pattern``, ``PatternWindow``, ``pattern_colour``,

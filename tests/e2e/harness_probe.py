@@ -1,8 +1,8 @@
-"""The UI probe of the end-to-end harness: tests/drivers/uiprobe.exe run in a
-prefix to look at and drive windows from inside Wine.
+"""The UI probe of the end-to-end harness: uiprobe.exe (tests/drivers/uiprobe/) run in
+a prefix to look at and drive windows from inside Wine.
 
-``Probe`` (``wine.probe``; runs tests/drivers/uiprobe.exe in the prefix)
---------------------------------------------------------------------------
+``Probe`` (``wine.probe``; runs drivers/uiprobe.exe of the build in the prefix)
+-------------------------------------------------------------------------------
 Window selectors (keyword arguments everywhere): ``caption`` (exact),
 ``cls`` (class name, ``"A|B"`` for either), ``hwnd``, ``pid`` (Windows PID),
 ``exe`` (image name, e.g. ``"tamblit95.exe"``). Visible windows come first.
