@@ -1,0 +1,202 @@
+"""X displays of the end-to-end harness: Xvfb servers and X input.
+
+``Display`` (fixtures ``display24``, ``display8``)
+    Xvfb with -noreset at 1024x768x24 (32 bits per pixel as Wine sees it) and
+    at 640x480x8 (a palette display: BITSPIXEL 8, RC_PALETTE), each on a free
+    display number. ``.name`` (":N"), ``.number``, ``.width``, ``.height``,
+    ``.depth``, ``.pid``, ``.env`` (os.environ with DISPLAY set),
+    ``.xdotool(*args)`` -> stdout text, ``.xwininfo_root()``.
+``display.move_pointer(x, y)`` / ``display.pointer()``: use these, not
+    ``xdotool mousemove --sync``, which stalls 15 s when the pointer is already
+    at the target. After each test the pointer is put in the bottom right
+    corner.
+
+X input of a ``Wine`` object (``XInput``, on the Wine's display)
+-----------------------------------------------------------------
+``press_keys("ctrl+shift+s", window=None)`` xdotool keys on the display.
+    ``window`` (caption or hwnd) is first given the X focus; without it some
+    Wine window must already have it.
+``focus_window(caption_or_hwnd)`` -> X window id: X keyboard focus via
+    ``xdotool windowfocus --sync``.
+``xwindow_id(caption_or_hwnd)`` -> X window id or None.
+``click(x, y, button=1, double=False)`` a real X mouse click (1 left, 3 right).
+``tray_icons()`` -> child dicts (with screen ``rect``) of the icons in Wine's
+    tray window ("Wine System Tray", top left), left to right.
+``click_tray_icon(index=0, button=1, double=False, timeout=10)`` waits for the
+    icon and clicks its middle; Wine's tray then sends the owner its callback
+    message (WM_LBUTTONDOWN/UP, WM_RBUTTONUP, WM_LBUTTONDBLCLK...).
+``x_clipboard(target="image/bmp")`` -> bytes or None: the CLIPBOARD selection
+    as an X client (xclip) gets it; Wine offers a CF_DIB as a whole BMP file.
+    ``x_clipboard_targets()`` -> list of target names.
+"""
+
+from __future__ import annotations
+
+import os
+import re
+import select
+import subprocess
+import time
+from pathlib import Path
+
+from harness_util import _die_with_parent, _kill_pid, wait_for
+
+
+def _ere_escape(text: str) -> str:
+    return re.sub(r"([.\[\]()*+?{}|^$\\])", r"\\\1", text)
+
+class Display:
+    """An Xvfb server of this test session."""
+
+    def __init__(self, width: int, height: int, depth: int, logdir: Path):
+        self.width, self.height, self.depth = width, height, depth
+        self.log = logdir / f"xvfb-{width}x{height}x{depth}.log"
+        rfd, wfd = os.pipe()
+        try:
+            with open(self.log, "wb") as log:
+                self._proc = subprocess.Popen(
+                    ["Xvfb", "-displayfd", str(wfd), "-screen", "0",
+                     f"{width}x{height}x{depth}", "-noreset", "-nolisten", "tcp"],
+                    stdin=subprocess.DEVNULL, stdout=log, stderr=log, pass_fds=(wfd,),
+                    preexec_fn=_die_with_parent)
+            os.close(wfd)
+            wfd = -1
+            self.pid = self._proc.pid
+            number = b""
+            deadline = time.monotonic() + 30
+            while not number.endswith(b"\n"):
+                left = deadline - time.monotonic()
+                if left <= 0 or self._proc.poll() is not None:
+                    self.stop()
+                    raise RuntimeError(f"Xvfb did not start: {self.log.read_text(errors='replace')}")
+                ready, _, _ = select.select([rfd], [], [], min(left, 0.5))
+                if ready:
+                    chunk = os.read(rfd, 64)
+                    if not chunk:
+                        time.sleep(0.05)
+                    number += chunk
+        finally:
+            if wfd >= 0:
+                os.close(wfd)
+            os.close(rfd)
+        self.number = int(number.strip())
+        self.name = f":{self.number}"
+        self.env = dict(os.environ, DISPLAY=self.name)
+        self.env.pop("XAUTHORITY", None)
+        wait_for(self._answers, 30, f"Xvfb {self.name} to answer", interval=0.1)
+
+    def _answers(self) -> bool:
+        if self._proc.poll() is not None:
+            raise RuntimeError(f"Xvfb {self.name} exited: {self.log.read_text(errors='replace')}")
+        r = subprocess.run(["xdpyinfo", "-display", self.name], stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=10)
+        return r.returncode == 0
+
+    def xdotool(self, *args, timeout: float = 20, check: bool = True) -> str:
+        args = [str(a) for a in args]
+        if args and args[0] == "mousemove" and "--sync" in args:
+            # --sync waits for the pointer to move; when it is already at the
+            # target no motion comes and xdotool stalls for 15 s.
+            target = [a for a in args[1:] if re.fullmatch(r"-?\d+", a)][:2]
+            if len(target) == 2 and self.pointer() == (int(target[0]), int(target[1])):
+                args.remove("--sync")
+        r = subprocess.run(["xdotool", *args], env=self.env, stdin=subprocess.DEVNULL,
+                           capture_output=True, text=True, timeout=timeout)
+        if check and r.returncode != 0:
+            raise RuntimeError(f"xdotool {' '.join(map(str, args))} failed: {r.stderr.strip()}")
+        return r.stdout
+
+    def pointer(self) -> tuple[int, int]:
+        out = self.xdotool("getmouselocation", "--shell")
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(values["X"]), int(values["Y"])
+
+    def move_pointer(self, x: int, y: int) -> None:
+        """Moves the X pointer and waits until it is there. (``xdotool mousemove
+        --sync`` waits 15 s for a motion that never comes when the pointer is
+        already at the target.)"""
+        self.xdotool("mousemove", x, y)
+        wait_for(lambda: self.pointer() == (x, y), 10, f"pointer at {x},{y}")
+
+    def xwininfo_root(self) -> str:
+        return subprocess.run(["xwininfo", "-root", "-tree", "-display", self.name],
+                              stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                              timeout=20).stdout
+
+    def stop(self) -> None:
+        if self._proc.poll() is None:
+            self._proc.terminate()
+            try:
+                self._proc.wait(5)
+            except subprocess.TimeoutExpired:
+                _kill_pid(self._proc.pid)
+                self._proc.wait(5)
+
+    def __repr__(self) -> str:
+        return f"Display({self.name} {self.width}x{self.height}x{self.depth})"
+
+
+class XInput:
+    """X input and the X clipboard for a ``Wine`` object: needs its
+    ``.display`` and ``.probe``."""
+
+    def xwindow_id(self, window) -> int | None:
+        caption = window
+        if isinstance(window, int):
+            found = self.probe.find_window(hwnd=window)
+            if not found:
+                return None
+            caption = found["caption"]
+        out = self.display.xdotool("search", "--name", f"^{_ere_escape(caption)}$", check=False)
+        ids = [int(x) for x in out.split()]
+        return ids[0] if ids else None
+
+    def focus_window(self, window, timeout: float = 10) -> int:
+        xid = wait_for(lambda: self.xwindow_id(window), timeout, f"X window of {window!r}")
+        self.display.xdotool("windowfocus", "--sync", xid)
+        return xid
+
+    def press_keys(self, keys: str, window=None) -> None:
+        if window is not None:
+            self.focus_window(window)
+        self.display.xdotool("key", "--clearmodifiers", *keys.split())
+
+    def click(self, x: int, y: int, button: int = 1, double: bool = False) -> None:
+        """A real X mouse click at screen point (x, y) (1 left, 2 middle, 3 right)."""
+        self.display.move_pointer(x, y)
+        args = ["click"] + (["--repeat", "2", "--delay", "80"] if double else []) + [button]
+        self.display.xdotool(*args)
+
+    def tray_icons(self) -> list[dict]:
+        """Icons in Wine's tray window, left to right: child dicts with rect."""
+        icons = []
+        for tray in self.probe.list(cls="__winex11_standalone_tray"):
+            icons += [c for c in tray["children"] if c["class"] == "__winex11_tray_icon"
+                      and c["visible"]]
+        return sorted(icons, key=lambda c: (c["rect"][1], c["rect"][0]))
+
+    def click_tray_icon(self, index: int = 0, button: int = 1, double: bool = False,
+                        timeout: float = 10) -> dict:
+        icons = wait_for(lambda: len(self.tray_icons()) > index and self.tray_icons(), timeout,
+                         f"tray icon {index}")
+        l, t, r, b = icons[index]["rect"]
+        self.click((l + r) // 2, (t + b) // 2, button, double)
+        return icons[index]
+
+    def x_clipboard(self, target: str = "image/bmp", timeout: float = 10) -> bytes | None:
+        """What an X client gets from the CLIPBOARD selection as ``target``
+        (Wine offers a CF_DIB as image/bmp, a complete BMP file); None when
+        that target is not offered."""
+        targets = self.x_clipboard_targets(timeout)
+        if target not in targets:
+            return None
+        r = subprocess.run(["xclip", "-selection", "clipboard", "-t", target, "-o"],
+                           env=self.display.env, stdin=subprocess.DEVNULL, capture_output=True,
+                           timeout=timeout)
+        return r.stdout if r.returncode == 0 else None
+
+    def x_clipboard_targets(self, timeout: float = 10) -> list[str]:
+        r = subprocess.run(["xclip", "-selection", "clipboard", "-t", "TARGETS", "-o"],
+                           env=self.display.env, stdin=subprocess.DEVNULL, capture_output=True,
+                           text=True, timeout=timeout)
+        return r.stdout.split() if r.returncode == 0 else []
