@@ -16,7 +16,7 @@ cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j"$jobs"
 
 rc=0
-/usr/bin/python3 -m pytest tests/e2e -ra "$@" </dev/null || rc=$?
+/usr/bin/python3 -m pytest tests/tools tests/e2e -ra "$@" </dev/null || rc=$?
 # pytest says 5 when it collected nothing; that is not a failure of the code.
 [ "$rc" -eq 5 ] && rc=0
 exit "$rc"
