@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the portable core's unit tests
-# natively under AddressSanitizer and UBSan, then the Windows programs end to
-# end under Wine on virtual displays that the tests start and stop themselves.
+# natively under AddressSanitizer and UBSan, the build's own tools (pytest,
+# tests/tools), then the Windows programs end to end under Wine on virtual
+# displays that the tests start and stop themselves.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
