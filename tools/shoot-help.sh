@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Takes the README's picture of the help: builds tamblit95.hlp, opens it in
+# Wine's help viewer on a virtual display of its own and saves the viewer's
+# window as docs/help.png (or the path given as the first argument).
+#
+# The Wine prefix lives in build/help-prefix and is kept between runs.
+# Everything this script starts is stopped again when it ends.
+set -euo pipefail
+exec </dev/null
+cd "$(dirname "$0")/.."
+root=$(pwd)
+out=${1:-docs/help.png}
+build=${TAMBLIT_WIN32_BUILD:-build/win32}
+case "$build" in /*) ;; *) build=$root/$build ;; esac
+
+say() { printf 'shoot-help: %s\n' "$*" >&2; }
+die() { say "$*"; exit 1; }
+
+cmake --preset win32 >/dev/null
+cmake --build "$build" --target snap_help >/dev/null
+hlp=$build/tamblit95.hlp
+[ -f "$hlp" ] || die "no $hlp after the build"
+
+export WINEPREFIX=$root/build/help-prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+xvfb_pid=""
+cleanup() {
+    local rc=$?
+    set +e
+    [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null && wineserver -w 2>/dev/null
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null
+        wait "$xvfb_pid" 2>/dev/null
+    fi
+    exit "$rc"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+n=90
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+Xvfb ":$n" -screen 0 1024x768x24 -noreset -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$n"
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+[ -f "$WINEPREFIX/system.reg" ] || { say "making the Wine prefix $WINEPREFIX"; wineboot -i >/dev/null 2>&1; }
+wine winhlp32 "Z:${hlp//\//\\}" >/dev/null 2>&1 &
+
+# The viewer's X window is named by its caption; once found, wait until it
+# has painted its text (more than a few colours in the picture).
+mkdir -p "$(dirname "$out")"
+for _ in $(seq 600); do
+    id=$(xdotool search --onlyvisible --name 'Tamblit 95 Help' 2>/dev/null | head -n1 || true)
+    if [ -n "$id" ]; then
+        import -window "$id" -strip -define png:exclude-chunks=date,time "png:$out.part"
+        [ "$(identify -format %k "$out.part")" -gt 16 ] && { mv "$out.part" "$out"; break; }
+    fi
+    sleep 0.1
+done
+[ -f "$out" ] || die "the help window did not appear"
+say "saved $out"
