@@ -24,7 +24,6 @@ HC31_MINOR = 21
 SYSTEM_FLAGS_LZ77_4K = 4
 FILE_FLAGS = 4
 FILEHEADER_SIZE = 9
-BTREEHEADER_SIZE = 38
 LEAF_HEADER_SIZE = 8
 INDEX_HEADER_SIZE = 6
 DIRECTORY_PAGE_SIZE = 0x400
@@ -40,6 +39,7 @@ TOPICHEADER_SIZE = 28
 TL_TOPICHDR = 0x02
 TL_DISPLAY = 0x20
 NO_POS = 0xFFFFFFFF
+TOPICOFFSET_BLOCK = 0x8000  # a topic offset: block number * 0x8000 + characters before it
 
 SYS_TITLE = 1
 SYS_COPYRIGHT = 2
@@ -260,8 +260,12 @@ def display_record(kind, runs):
     command(bytes([FMT_PARAGRAPH_END]))
     command(bytes([FMT_END]))
     text = b''.join(s.encode('cp1252') + b'\0' for s in strings)
+    # Paragraph info: an unknown byte (0), a biased one (0x80), an id (0), the
+    # bits saying which values follow, then those values.
     info = bytes([0, 0x80]) + struct.pack('<HH', 0, bits)
     info += b''.join(compressed_short(v) for v in values)
+    # TopicSize and TopicLength: every character and NUL of the text counts
+    # towards the topic offsets, which the viewers sum the same way.
     head = compressed_long(len(text)) + compressed_ushort(len(text))
     return head + info + bytes(commands), text, len(text)
 
@@ -269,7 +273,7 @@ def display_record(kind, runs):
 class _Record:
     def __init__(self, kind, data1, data2, length=0):
         self.kind, self.data1, self.data2, self.length = kind, data1, data2, length
-        self.pos = self.block = self.offset = None
+        self.pos = self.block = None
 
     @property
     def size(self):
@@ -292,20 +296,21 @@ def layout_topics(topics):
         records.extend(own)
     block, used, chars = 0, 0, 0
     offsets = []
-    for rec in records:
+    for i, rec in enumerate(records):
         size = rec.size
         if size > BLOCK_TEXT_CAPACITY:
             raise HelpFormatError('a paragraph of %d bytes does not fit a topic block' % size)
-        if used + size > BLOCK_TEXT_CAPACITY:
+        # A topic header stays in the block of its first paragraph, so that
+        # the topic's offset lies in the block where its text starts.
+        need = size + (records[i + 1].size if rec.kind == TL_TOPICHDR else 0)
+        if used + need > BLOCK_TEXT_CAPACITY:
             block, used, chars = block + 1, 0, 0
-        rec.block, rec.offset = block, used
+        rec.block = block
         rec.pos = TOPIC_BLOCK_HEADER_SIZE + block * TOPIC_DECOMPRESS_SIZE + used
         if rec.kind == TL_TOPICHDR:
-            offsets.append(block * 0x8000 + chars)
+            offsets.append(block * TOPICOFFSET_BLOCK + chars)
         chars += rec.length
         used += size
-    if chars >= 0x8000:
-        raise HelpFormatError('too much text in one topic block')
     return records, offsets, per_topic
 
 

@@ -175,6 +175,9 @@ def test_topic_records_link_up_across_blocks():
         assert off + size <= len(blocks[block]), 'a record stays in its block'
         assert back == prev and size == len1 + len2
         text = rec[len1:size]
+        if kinds and kinds[-1] == hlp_format.TL_TOPICHDR:
+            assert block == header_block, 'a topic header and its first paragraph share a block'
+        header_block = block
         kinds.append(kind)
         if kind == hlp_format.TL_TOPICHDR:
             headers[block * 0x8000 + chars] = (pos, text.rstrip(b'\0').decode())
