@@ -158,9 +158,10 @@ def main(argv):
         return 2
     source, output = argv[1], argv[2]
     try:
-        with open(source, encoding='ascii', errors='strict') as f:
+        # Read byte for byte, so that a character outside ASCII is refused with its line.
+        with open(source, encoding='latin-1') as f:
             data = build(f.readlines(), source)
-    except (SourceError, UnicodeDecodeError) as e:
+    except (SourceError, OSError) as e:
         sys.stderr.write('make_help.py: error: %s\n' % e)
         return 1
     temp = output + '.part'
