@@ -3,9 +3,9 @@
 The file is an internal file system: a 16-byte header, internal files each
 behind a 9-byte file header, and a directory of them kept as a B+ tree.
 Written here: |SYSTEM (title, contents topic), |FONT, |TOPIC (the text,
-LZ77-framed in 4 KB blocks) and |CONTEXT (context hashes -> topic offsets,
+LZ77-framed in 4 KB blocks), |CONTEXT (context hashes -> topic offsets,
 a B+ tree too), which is all that the viewers need to show topics and
-follow jumps.
+follow jumps, and the keyword index |KWBTREE, |KWDATA, |KWMAP.
 
 |TOPIC is written LZ77-compressed on purpose, with literal codes only: in
 an uncompressed 3.1 file the viewers disagree on where the second block
@@ -126,12 +126,13 @@ BLOCK_TEXT_CAPACITY = (TOPIC_BLOCK_SIZE - TOPIC_BLOCK_HEADER_SIZE) * 8 // 9
 
 # --- B+ trees ----------------------------------------------------------
 
-def build_btree(entries, page_size, flags, structure):
+def build_btree(entries, page_size, flags, structure, leaf_starts=None):
     """A B+ tree of (key, leaf entry bytes, index key bytes) entries, sorted by key.
 
     Returns the tree's bytes: the 38-byte header and the pages, leaves first.
     An index page leads with the page of keys below its first entry, then
-    pairs (first key of a child page, that page).
+    pairs (first key of a child page, that page). leaf_starts, when given,
+    receives (number of the first entry, page) of every leaf page.
     """
     keys = [e[0] for e in entries]
     if any(a >= b for a, b in zip(keys, keys[1:])):
@@ -139,7 +140,11 @@ def build_btree(entries, page_size, flags, structure):
     pages = []
     level = []  # (page number, index key bytes of its first entry)
     groups = _pack(entries, page_size - LEAF_HEADER_SIZE, lambda e: len(e[1])) or [[]]
+    first = 0
     for n, group in enumerate(groups):
+        if leaf_starts is not None:
+            leaf_starts.append((first, n))
+        first += len(group)
         body = b''.join(e[1] for e in group)
         next_page = n + 1 if n + 1 < len(groups) else -1
         head = struct.pack('<Hhhh', page_size - LEAF_HEADER_SIZE - len(body), len(group),
@@ -203,6 +208,25 @@ def directory_tree(files, page_size=DIRECTORY_PAGE_SIZE):
         raw = name.encode('ascii') + b'\0'
         entries.append((raw, raw + struct.pack('<I', files[name]), raw))
     return build_btree(entries, page_size, DIRECTORY_FLAGS, 'z4')
+
+
+def keyword_files(keywords, page_size=BTREE_PAGE_SIZE):
+    """|KWBTREE, |KWDATA and |KWMAP of {keyword: topic offset}, one topic a keyword.
+
+    The tree holds each keyword (in the order of the viewer's index, letter
+    case aside) with its count of topics and the place of its topic offsets
+    in |KWDATA; |KWMAP gives the first keyword number of every leaf page.
+    """
+    order = sorted(keywords, key=lambda k: (k.lower(), k))
+    entries = []
+    for n, word in enumerate(order):
+        raw = word.encode('cp1252') + b'\0'
+        entries.append(((word.lower(), word), raw + struct.pack('<hI', 1, 4 * n), raw))
+    starts = []
+    tree = build_btree(entries, page_size, BTREE_FLAGS, 'F24', starts)
+    data = b''.join(struct.pack('<I', keywords[k]) for k in order)
+    kwmap = b''.join(struct.pack('<iH', first, page) for first, page in starts)
+    return tree, data, kwmap
 
 
 def context_tree(offsets, page_size=BTREE_PAGE_SIZE):
@@ -369,11 +393,12 @@ def internal_file(content):
     return struct.pack('<IIB', len(content) + FILEHEADER_SIZE, len(content), FILE_FLAGS) + content
 
 
-def help_file(title, topics, names, contents, gen_date, copyright=None):
+def help_file(title, topics, names, contents, gen_date, copyright=None, keywords=None):
     """The whole help file.
 
     topics: [(title, paragraphs)], names: the context name of each topic,
-    contents: the context name of the contents topic.
+    contents: the context name of the contents topic, keywords: the list of
+    index keywords of each topic (a keyword may name one topic only).
     """
     topic_data, offsets = topic_file(topics)
     hashes = {}
@@ -389,6 +414,16 @@ def help_file(title, topics, names, contents, gen_date, copyright=None):
         '|SYSTEM': system_file(title, offsets[names.index(contents)], gen_date, copyright),
         '|TOPIC': topic_data,
     }
+    by_word = {}
+    for words, name, offset in zip(keywords or [], names, offsets):
+        for word in words:
+            if word.lower() in by_word:
+                raise HelpFormatError('keyword %r is given to %s and to %s'
+                                      % (word, by_word[word.lower()][0], name))
+            by_word[word.lower()] = (name, word, offset)
+    if by_word:
+        files['|KWBTREE'], files['|KWDATA'], files['|KWMAP'] = keyword_files(
+            {word: offset for _, word, offset in by_word.values()})
     body, places, pos = bytearray(), {}, 16
     for name in sorted(files):
         places[name] = pos

@@ -15,6 +15,8 @@ The source is plain text, one setting or paragraph per block of lines:
     Lines up to a blank line make one paragraph. [Jump text](setup) jumps
     to the topic named setup; **bold text** is set in bold.
     - a line starting with "- " starts a bulleted paragraph
+    K: snapshot; hot key            index keywords of the topic (the viewer's
+                                    Index), separated by ";", each of one topic
 
 Context names are letters, digits, "." and "_". Any fault (an unknown jump
 target, a topic named twice, markup left open) stops the build with the
@@ -60,7 +62,7 @@ def parse_runs(text, where):
 
 
 def parse_source(lines, path='help source'):
-    """Returns (settings, topics): topics as [(name, title, [(kind, runs)])]."""
+    """Returns (settings, topics): topics as [(name, title, [(kind, runs)], keywords)]."""
     settings, topics = {}, []
     paragraph, start = None, 0
 
@@ -91,7 +93,7 @@ def parse_source(lines, path='help source'):
                                   'digits, "." and "_"' % where)
             if any(t[0].lower() == name.lower() for t in topics):
                 raise SourceError('%s: topic %s is defined twice' % (where, name))
-            topics.append((name, title, [('heading', [('text', title)])]))
+            topics.append((name, title, [('heading', [('text', title)])], []))
             continue
         if not topics:
             key, sep, value = line.partition(':')
@@ -99,6 +101,14 @@ def parse_source(lines, path='help source'):
                 raise SourceError('%s: expected one of the settings %s or a topic line'
                                   % (where, ', '.join(SETTINGS)))
             settings[key.strip()] = value.strip()
+            continue
+        if line.startswith('K:'):
+            flush()
+            paragraph = None
+            words = [w.strip() for w in line[2:].split(';')]
+            if not all(words):
+                raise SourceError('%s: keywords are "K: word; other words"' % where)
+            topics[-1][3].extend(words)
             continue
         if line.startswith('- '):
             flush()
@@ -119,7 +129,7 @@ def check(settings, topics, path):
     names = {t[0].lower(): t[0] for t in topics}
     if settings['contents'].lower() not in names:
         raise SourceError('%s: contents topic %s is not defined' % (path, settings['contents']))
-    for name, _, paragraphs in topics:
+    for name, _, paragraphs, _ in topics:
         for _, runs in paragraphs:
             for run in runs:
                 if run[0] == 'jump' and run[2].lower() not in names:
@@ -137,7 +147,7 @@ def build(lines, path='help source'):
         gen_date = int((day - datetime.date(1970, 1, 1)).total_seconds())
     canonical = {t[0].lower(): t[0] for t in topics}
     parts = []
-    for name, title, paragraphs in topics:
+    for name, title, paragraphs, _ in topics:
         out = []
         for kind, runs in paragraphs:
             out.append((kind, [r if r[0] != 'jump' else
@@ -147,7 +157,7 @@ def build(lines, path='help source'):
     try:
         return hlp_format.help_file(settings['title'], parts, [t[0] for t in topics],
                                     canonical[settings['contents'].lower()], gen_date,
-                                    settings.get('copyright'))
+                                    settings.get('copyright'), [t[3] for t in topics])
     except hlp_format.HelpFormatError as e:
         raise SourceError('%s: %s' % (path, e))
 

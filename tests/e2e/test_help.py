@@ -1,12 +1,13 @@
-"""tamblit95.hlp in Wine's help viewer: it opens on its contents, its jumps lead
-to their topics, and the sign-on box's Help button opens it from the resident
-program, whose Exit closes it again."""
+"""tamblit95.hlp in Wine's help viewer: it opens on its contents, its jumps and
+its Index lead to their topics, and the sign-on box's Help button opens it from
+the resident program, whose Exit closes it again."""
 
 from helpview import HELP_CLASS, click_text, help_view, wait_topic
 from test_resident import CAPTION, DIALOG, ID_EXIT, ID_HELP, fresh_settings, open_full_sign_on, \
     start_resident
 
 TITLE = "Tamblit 95 Help"
+INDEX_LIST = 337  # the keyword list of the viewer's Index
 # Jumps of the contents topic and the heading of the topic each leads to; the
 # last topics lie in later blocks of the file than the contents.
 JUMPS = [
@@ -26,10 +27,10 @@ def no_error_box(wine):
     return wine.probe.find_window(caption="ERROR") is None
 
 
-def click_back(wine):
-    back = next(c for c in wine.probe.controls(cls=HELP_CLASS)
-                if c["class"].lower() == "button" and c["text"].replace("&", "") == "Back")
-    left, top, right, bottom = back["rect"]
+def click_button(wine, text):
+    button = next(c for c in wine.probe.controls(cls=HELP_CLASS)
+                  if c["class"].lower() == "button" and c["text"].replace("&", "") == text)
+    left, top, right, bottom = button["rect"]
     wine.click((left + right) // 2, (top + bottom) // 2)
 
 
@@ -43,13 +44,21 @@ def test_viewer_opens_the_contents_and_follows_its_jumps(wine, build_dir):
     for link, heading in JUMPS:
         click_text(wine, link)
         wait_topic(wine, heading)
-        click_back(wine)
+        click_button(wine, "Back")
         wait_topic(wine, TITLE)
     # A jump inside a topic: Setup -> Page Setup.
     click_text(wine, "The Setup dialog")
     wait_topic(wine, "The Setup dialog")
     click_text(wine, "Page Setup. It can be chosen")  # the jump, not the bold name
     wait_topic(wine, "Page Setup: the print margins")
+
+    # The Index lists the keywords; "i" picks "installing", Enter is OK.
+    click_button(wine, "Index")
+    index = wine.probe.wait_window(cls=DIALOG, visible=True, timeout=30)
+    words = next(c["items"] for c in index["children"] if c["class"] == "ListBox")
+    assert {"hot key", "margins", "Setup dialog", "tray icon"} <= set(words)
+    wine.probe.keys("i enter", id=INDEX_LIST, cls=DIALOG)
+    wait_topic(wine, "Installing and removing Tamblit 95")
     assert no_error_box(wine)
 
 

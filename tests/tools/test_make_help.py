@@ -68,6 +68,13 @@ def name_key(p, pos):
     return p[pos:end], end + 1
 
 
+def kw_key(p, pos):
+    """A keyword and its count of topics, which must be 1."""
+    word, pos = name_key(p, pos)
+    assert u16(p, pos) == 1
+    return word, pos + 2
+
+
 def hash_key(p, pos):
     return struct.unpack_from('<i', p, pos)[0], pos + 4
 
@@ -149,15 +156,16 @@ def topic_length(data1):
 
 def test_topic_records_link_up_across_blocks():
     filler = ' '.join(['word'] * 40)
-    source = ['title: T', 'contents: first', '', '= first: First',
+    source = ['title: T', 'contents: first', '', '= first: First', 'K: one; Two',
               'Go [there](second_topic) now.', '']
     for n in range(60):
         source += [filler, '']
-    source += ['= second_topic: Second', 'Back to [the first](first).']
+    source += ['= second_topic: Second', 'K: three', 'Back to [the first](first).']
     hlp = make_help.build(source)
     assert u32(hlp, 12) == len(hlp)
     files = internal_files(hlp)
-    assert sorted(files) == ['|CONTEXT', '|FONT', '|SYSTEM', '|TOPIC']
+    assert sorted(files) == ['|CONTEXT', '|FONT', '|KWBTREE', '|KWDATA', '|KWMAP', '|SYSTEM',
+                             '|TOPIC']
     topic = files['|TOPIC']
     assert len(topic) % 4096 == 0 and len(topic) >= 3 * 4096
     blocks = [lz77_decode(topic[n + 12:n + 4096]) for n in range(0, len(topic), 4096)]
@@ -201,6 +209,14 @@ def test_topic_records_link_up_across_blocks():
         offset = btree_find(context, hlp_format.context_hash(name), hash_key)
         assert headers[offset][1] == title
     assert jumps == [hlp_format.context_hash('second_topic'), hlp_format.context_hash('first')]
+
+    # Index keywords: count 1 and the place of the topic offset in |KWDATA.
+    keywords = files['|KWBTREE']
+    assert btree_leaves(keywords, kw_key) == [b'one', b'three', b'Two']
+    assert files['|KWMAP'] == struct.pack('<iH', 0, 0)
+    for word, title in ((b'one', 'First'), (b'Two', 'First'), (b'three', 'Second')):
+        place = btree_find(keywords, word, kw_key)
+        assert headers[u32(files['|KWDATA'], place)][1] == title
     assert make_help.build(source) == hlp, 'the same source gives the same bytes'
 
 
@@ -215,6 +231,9 @@ def test_topic_records_link_up_across_blocks():
     (['contents: a', '= a: A'], 'the setting "title:" is missing'),
     (['title: T', 'contents: a', 'stray text'], ':3: expected one of the settings'),
     (['title: T', 'contents: a', '= a: A', 'x ' * 2000], 'does not fit a topic block'),
+    (['title: T', 'contents: a', '= a: A', 'K: x;; y'], ':4: keywords are'),
+    (['title: T', 'contents: a', '= a: A', 'K: Same', '= b: B', 'K: same'],
+     "keyword 'same' is given to a and to b"),
 ])
 def test_faulty_sources_are_refused_with_their_line(lines, message, tmp_path, capsys):
     source, out = tmp_path / 'help.txt', tmp_path / 'help.hlp'
