@@ -8,6 +8,7 @@ import pytest
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / 'tools'))
 
+import hlp_btree  # noqa: E402
 import hlp_format  # noqa: E402
 import make_help  # noqa: E402
 
@@ -83,7 +84,7 @@ def hash_key(p, pos):
                                                       (3000, 256, 3)])
 def test_directory_and_context_trees_find_every_entry(count, page_size, levels):
     names = {'|F%05d' % (n * 7919 % 100000): n * 16 for n in range(count)}
-    tree = hlp_format.directory_tree(names, page_size)
+    tree = hlp_btree.directory_tree(names, page_size)
     assert u16(tree, 32) == levels and u32(tree, 34) == count
     for name, offset in names.items():
         assert btree_find(tree, name.encode(), name_key) == offset
@@ -92,7 +93,7 @@ def test_directory_and_context_trees_find_every_entry(count, page_size, levels):
 
     # Hashes of both signs: the tree is ordered by the signed value.
     hashes = {(n * 2654435761) % (1 << 32) - (1 << 31): n for n in range(count)}
-    tree = hlp_format.context_tree(hashes, page_size)
+    tree = hlp_btree.context_tree(hashes, page_size)
     assert u16(tree, 32) == levels
     for h, offset in hashes.items():
         assert btree_find(tree, h, hash_key) == offset
