@@ -218,13 +218,20 @@ def layout_topics(topics):
 
 
 def topic_file(topics):
-    """The |TOPIC file and the TOPICOFFSET of each topic."""
+    """The |TOPIC file and the TOPICOFFSET of each topic.
+
+    The topics form one browse sequence in their order. The file asks for no
+    browse buttons: Wine's viewer drops them at the first jump.
+    """
     records, offsets, per_topic = layout_topics(topics)
+    last = len(per_topic) - 1
     for number, own in enumerate(per_topic):
         header = own[0]
-        following = per_topic[number + 1][0].pos if number + 1 < len(per_topic) else NO_POS
+        following = per_topic[number + 1][0].pos if number < last else NO_POS
         scroll = own[1].pos if len(own) > 1 else NO_POS
-        header.data1 = struct.pack('<IIIIIII', sum(r.size for r in own), NO_POS, NO_POS,
+        back = offsets[number - 1] if number > 0 else NO_POS
+        forward = offsets[number + 1] if number < last else NO_POS
+        header.data1 = struct.pack('<IIIIIII', sum(r.size for r in own), back, forward,
                                    number, NO_POS, scroll, following)
     blocks = []
     for i, rec in enumerate(records):

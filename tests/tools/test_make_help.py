@@ -173,7 +173,7 @@ def test_topic_records_link_up_across_blocks():
 
     pos, prev, chars, block_of = 12, 0xFFFFFFFF, 0, None
     headers = {}   # TOPICOFFSET -> (pos, title)
-    jumps, kinds, next_topics = [], [], []
+    jumps, kinds, next_topics, browse = [], [], [], []
     while pos != 0xFFFFFFFF:
         block, off = (pos - 12) >> 14, (pos - 12) & 0x3FFF
         if block != block_of:
@@ -191,6 +191,7 @@ def test_topic_records_link_up_across_blocks():
         if kind == hlp_format.TL_TOPICHDR:
             headers[block * 0x8000 + chars] = (pos, text.rstrip(b'\0').decode())
             next_topics.append(u32(rec, 21 + 24))
+            browse.append(struct.unpack_from('<II', rec, 21 + 4))
         else:
             data1 = rec[21:len1]
             chars += topic_length(data1)
@@ -201,6 +202,8 @@ def test_topic_records_link_up_across_blocks():
     assert kinds[0] == hlp_format.TL_TOPICHDR and kinds.count(hlp_format.TL_TOPICHDR) == 2
     header_positions = sorted(p for p, _ in headers.values())
     assert next_topics == header_positions[1:] + [0xFFFFFFFF]
+    first, second = sorted(headers)
+    assert browse == [(0xFFFFFFFF, second), (first, 0xFFFFFFFF)], 'one browse sequence'
 
     context = files['|CONTEXT']
     system = files['|SYSTEM']
