@@ -112,7 +112,8 @@ def keyword_files(keywords, page_size=BTREE_PAGE_SIZE):
 
     The tree holds each keyword (in the order of the viewer's index, letter
     case aside) with its count of topics and the place of its topic offsets
-    in |KWDATA; |KWMAP gives the first keyword number of every leaf page.
+    in |KWDATA; |KWMAP counts the leaf pages and gives the first keyword
+    number of each.
     """
     order = sorted(keywords, key=lambda k: (k.lower(), k))
     entries = []
@@ -122,7 +123,8 @@ def keyword_files(keywords, page_size=BTREE_PAGE_SIZE):
     starts = []
     tree = build_btree(entries, page_size, BTREE_FLAGS, 'F24', starts)
     data = b''.join(struct.pack('<I', keywords[k]) for k in order)
-    kwmap = b''.join(struct.pack('<iH', first, page) for first, page in starts)
+    kwmap = struct.pack('<H', len(starts))
+    kwmap += b''.join(struct.pack('<iH', first, page) for first, page in starts)
     return tree, data, kwmap
 
 
@@ -133,3 +135,12 @@ def context_tree(offsets, page_size=BTREE_PAGE_SIZE):
         raw = struct.pack('<i', h)
         entries.append((h, raw + struct.pack('<I', offsets[h]), raw))
     return build_btree(entries, page_size, BTREE_FLAGS, 'L4')
+
+
+def title_tree(titles, page_size=BTREE_PAGE_SIZE):
+    """|TTLBTREE: {topic offset: topic title} as a B+ tree sorted by offset."""
+    entries = []
+    for offset in sorted(titles):
+        raw = struct.pack('<I', offset)
+        entries.append((offset, raw + titles[offset].encode('cp1252') + b'\0', raw))
+    return build_btree(entries, page_size, BTREE_FLAGS, 'Lz')

@@ -5,7 +5,9 @@ behind a 9-byte file header, and a directory of them kept as a B+ tree.
 Written here: |SYSTEM (title, contents topic), |FONT, |TOPIC (the text,
 LZ77-framed in 4 KB blocks), |CONTEXT (context hashes -> topic offsets,
 a B+ tree too), which is all that the viewers need to show topics and
-follow jumps, and the keyword index |KWBTREE, |KWDATA, |KWMAP.
+follow jumps, the keyword index |KWBTREE, |KWDATA, |KWMAP, and what every
+help file carries for the search and for numbered contexts: |TTLBTREE (the
+topic titles by offset) and an empty |CTXOMAP.
 
 |TOPIC is written LZ77-compressed on purpose, with literal codes only: in
 an uncompressed 3.1 file the viewers disagree on where the second block
@@ -17,7 +19,7 @@ zeros that no record link points into).
 
 import struct
 
-from hlp_btree import HelpFormatError, context_tree, directory_tree, keyword_files
+from hlp_btree import HelpFormatError, context_tree, directory_tree, keyword_files, title_tree
 
 FILE_MAGIC = 0x00035F3F
 SYSTEM_MAGIC = 0x036C
@@ -167,10 +169,12 @@ def display_record(kind, runs):
     # bits saying which values follow, then those values.
     info = bytes([0, 0x80]) + struct.pack('<HH', 0, bits)
     info += b''.join(compressed_short(v) for v in values)
-    # TopicSize and TopicLength: every character and NUL of the text counts
-    # towards the topic offsets, which the viewers sum the same way.
-    head = compressed_long(len(text)) + compressed_ushort(len(text))
-    return head + info + bytes(commands), text, len(text)
+    # Two sizes lead: of the rest of this block (paragraph info and commands),
+    # and of the text, every character and NUL of which counts towards the
+    # topic offsets.
+    rest = info + bytes(commands)
+    head = compressed_long(len(rest)) + compressed_ushort(len(text))
+    return head + rest, text, len(text)
 
 
 class _Record:
@@ -191,7 +195,8 @@ def layout_topics(topics):
     """
     records, per_topic = [], []
     for title, paragraphs in topics:
-        own = [_Record(TL_TOPICHDR, bytes(TOPICHEADER_SIZE), title.encode('cp1252') + b'\0')]
+        # The title is the header's only string; the last string goes unterminated.
+        own = [_Record(TL_TOPICHDR, bytes(TOPICHEADER_SIZE), title.encode('cp1252'))]
         for kind, runs in paragraphs:
             data1, data2, length = display_record(kind, runs)
             own.append(_Record(TL_DISPLAY, data1, data2, length))
@@ -247,7 +252,7 @@ def topic_file(topics):
         before = [r for r in records if r.block < n]
         last_link = before[-1].pos if before else NO_POS
         headers = [r for r in before if r.kind == TL_TOPICHDR]
-        last_header = headers[-1].pos if headers else NO_POS
+        last_header = headers[-1].pos if headers else 0
         first = TOPIC_BLOCK_HEADER_SIZE + n * TOPIC_DECOMPRESS_SIZE
         data = lz77_literals(bytes(text))
         out += struct.pack('<III', last_link, first, last_header)
@@ -299,6 +304,8 @@ def help_file(title, topics, names, contents, gen_date, copyright=None, keywords
         '|FONT': font_file(),
         '|SYSTEM': system_file(title, offsets[names.index(contents)], gen_date, copyright),
         '|TOPIC': topic_data,
+        '|TTLBTREE': title_tree({offset: t[0] for offset, t in zip(offsets, topics)}),
+        '|CTXOMAP': struct.pack('<H', 0),  # no numbers mapped to contexts
     }
     by_word = {}
     for words, name, offset in zip(keywords or [], names, offsets):

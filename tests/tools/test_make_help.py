@@ -46,7 +46,7 @@ def btree_find(tree, key, read_key):
     return None
 
 
-def btree_leaves(tree, read_key):
+def btree_leaves(tree, read_key, value_size=4):
     """All leaf keys along the chain of leaf pages, from the first leaf."""
     page_size, root, levels = u16(tree, 4), u16(tree, 26), u16(tree, 32)
     page = lambda n: tree[38 + n * page_size:38 + (n + 1) * page_size]  # noqa: E731
@@ -59,7 +59,7 @@ def btree_leaves(tree, read_key):
         for _ in range(u16(p, 2)):
             k, pos = read_key(p, pos)
             keys.append(k)
-            pos += 4
+            pos += value_size
         current = u16(p, 6)
     return keys
 
@@ -74,6 +74,11 @@ def kw_key(p, pos):
     word, pos = name_key(p, pos)
     assert u16(p, pos) == 1
     return word, pos + 2
+
+
+def title_key(p, pos):
+    end = p.index(b'\0', pos + 4)
+    return (u32(p, pos), p[pos + 4:end].decode()), end + 1
 
 
 def hash_key(p, pos):
@@ -157,8 +162,8 @@ def test_topic_records_link_up_across_blocks():
     hlp = make_help.build(source)
     assert u32(hlp, 12) == len(hlp)
     files = internal_files(hlp)
-    assert sorted(files) == ['|CONTEXT', '|FONT', '|KWBTREE', '|KWDATA', '|KWMAP', '|SYSTEM',
-                             '|TOPIC']
+    assert sorted(files) == ['|CONTEXT', '|CTXOMAP', '|FONT', '|KWBTREE', '|KWDATA', '|KWMAP',
+                             '|SYSTEM', '|TOPIC', '|TTLBTREE']
     topic = files['|TOPIC']
     assert len(topic) % 4096 == 0 and len(topic) >= 3 * 4096
     blocks = [lz77_decode(topic[n + 12:n + 4096]) for n in range(0, len(topic), 4096)]
@@ -206,10 +211,14 @@ def test_topic_records_link_up_across_blocks():
         assert headers[offset][1] == title
     assert jumps == [hlp_format.context_hash('second_topic'), hlp_format.context_hash('first')]
 
+    # Titles by topic offset, as the search lists them.
+    titles = btree_leaves(files['|TTLBTREE'], title_key, value_size=0)
+    assert titles == [(offset, title) for offset, (_, title) in sorted(headers.items())]
+
     # Index keywords: count 1 and the place of the topic offset in |KWDATA.
     keywords = files['|KWBTREE']
     assert btree_leaves(keywords, kw_key) == [b'one', b'three', b'Two']
-    assert files['|KWMAP'] == struct.pack('<iH', 0, 0)
+    assert files['|KWMAP'] == struct.pack('<HiH', 1, 0, 0)
     for word, title in ((b'one', 'First'), (b'Two', 'First'), (b'three', 'Second')):
         place = btree_find(keywords, word, kw_key)
         assert headers[u32(files['|KWDATA'], place)][1] == title
