@@ -57,8 +57,6 @@ FAMILY_SWISS = 3
 FACE_NAME_SIZE = 20
 
 
-
-
 def context_hash(name):
     """The 32-bit signed hash under which a context name is filed in |CONTEXT."""
     value = 0
@@ -81,6 +79,8 @@ def context_hash(name):
 
 
 # --- compressed numbers of display records -------------------------------
+# The low bit of the first byte says whether the long form (twice the bytes)
+# follows; signed numbers are stored with a bias of half their range.
 
 def compressed_long(value):
     if -0x4000 <= value < 0x4000:
