@@ -1,0 +1,86 @@
+#include "setup/install_text.h"
+
+#include <stdio.h>
+#include <string.h>
+
+static const char PROGRAM_FILES_SUBDIR[] = "\\Program Files\\Tamblit95";
+static const char SETUP_FILE[] = "setup.exe";
+static const char REMOVAL_SWITCH[] = "/u";
+
+static bool FitOrRefuse(char *out, size_t outSize, int written)
+{
+    if (written < 0 || static_cast<size_t>(written) >= outSize) {
+        out[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+bool MakeInstallDirectory(char *out, size_t outSize, const char *windowsDirectory)
+{
+    if (outSize == 0)
+        return false;
+    char drive[3] = "";
+    if (windowsDirectory[0] != '\0' && windowsDirectory[1] == ':') {
+        drive[0] = windowsDirectory[0];
+        drive[1] = ':';
+    }
+    return FitOrRefuse(out, outSize, snprintf(out, outSize, "%s%s", drive, PROGRAM_FILES_SUBDIR));
+}
+
+bool JoinDirectoryFile(char *out, size_t outSize, const char *directory, const char *name)
+{
+    if (outSize == 0)
+        return false;
+    size_t length = strlen(directory);
+    bool ends = length > 0 && (directory[length - 1] == '\\' || directory[length - 1] == '/');
+    return FitOrRefuse(out, outSize,
+                       snprintf(out, outSize, "%s%s%s", directory, ends ? "" : "\\", name));
+}
+
+bool JoinBesideModule(char *out, size_t outSize, const char *modulePath, const char *name)
+{
+    if (outSize == 0)
+        return false;
+    size_t dirLength = 0;
+    for (size_t i = 0; modulePath[i] != '\0'; ++i) {
+        char c = modulePath[i];
+        if (c == '\\' || c == '/' || c == ':')
+            dirLength = i + 1;
+    }
+    size_t nameLength = strlen(name);
+    if (dirLength >= outSize || nameLength >= outSize - dirLength)
+        return FitOrRefuse(out, outSize, -1);
+    memcpy(out, modulePath, dirLength);
+    memcpy(out + dirLength, name, nameLength + 1);
+    return true;
+}
+
+bool MakeUninstallCommand(char *out, size_t outSize, const char *installDirectory)
+{
+    if (outSize == 0)
+        return false;
+    char setupPath[SETUP_PATH_SIZE];
+    if (!JoinDirectoryFile(setupPath, sizeof setupPath, installDirectory, SETUP_FILE))
+        return FitOrRefuse(out, outSize, -1);
+    return FitOrRefuse(out, outSize, snprintf(out, outSize, "\"%s\" %s", setupPath, REMOVAL_SWITCH));
+}
+
+static char LowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualIgnoringCase(const char *a, const char *b)
+{
+    for (; *a && *b; ++a, ++b) {
+        if (LowerAscii(*a) != LowerAscii(*b))
+            return false;
+    }
+    return *a == *b;
+}
+
+bool IsRemovalSwitch(const char *commandLine)
+{
+    return commandLine != NULL && EqualIgnoringCase(commandLine, REMOVAL_SWITCH);
+}

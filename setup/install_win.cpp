@@ -1,0 +1,170 @@
+#include "setup/install_win.h"
+
+#include <windows.h>
+
+#include <direct.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "setup/install_text.h"
+#include "setup/progman_win.h"
+#include "setup/setup_ui_win.h"
+
+const char ITEM_NAME[] = "Tamblit 95";
+const char STARTUP_GROUP[] = "StartUp";
+const char GROUP_MEMORY_KEY[] = "SOFTWARE\\Tamblit\\CurrentVersion\\Uninstall\\Program Group";
+const char GROUP_MEMORY_VALUE[] = "Tamblit95";
+const char UNINSTALL_ENTRY_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tamblit95";
+
+static const char UNINSTALL_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+static const char UNINSTALL_SUBKEY[] = "Tamblit95";
+static const char PROGRAM_FILE[] = "tamblit95.exe";
+
+// What is copied, in this order; setup.exe too, since the uninstall entry
+// runs it from the installation directory.
+static const char *const InstallFileTable[] = {"tamblit95.exe", "tamblit95.wav", "tamblit95.hlp",
+                                               "setup.exe", NULL};
+
+bool GetInstallDirectory(char *out)
+{
+    char windowsDir[SETUP_PATH_SIZE];
+    UINT length = GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
+    if (length == 0 || length >= sizeof windowsDir) {
+        out[0] = '\0';
+        return false;
+    }
+    return MakeInstallDirectory(out, SETUP_PATH_SIZE, windowsDir);
+}
+
+static bool IsDirectory(const char *path)
+{
+    return _chdir(path) == 0;
+}
+
+// 0 when the directory exists or was made after one question, -1 otherwise.
+static int CreateInstallDirectory(const char *path)
+{
+    // Changing into it is the test of existence; the installer then works there.
+    if (IsDirectory(path))
+        return 0;
+    char question[SETUP_PATH_SIZE + 64];
+    snprintf(question, sizeof question, "The directory %s does not exist.  Do you want to create it?",
+             path);
+    if (MessageBoxA(NULL, question, "Create Directory", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return -1;
+
+    size_t length = strlen(path);
+    size_t start = 0;
+    const char *colon = strchr(path, ':');
+    if (colon)
+        start = static_cast<size_t>(colon - path) + 1;
+    if (path[start] == '\\')
+        ++start;
+
+    // Each level in turn: up to every backslash, then the whole path. The
+    // root of the drive is never tested or made.
+    char level[SETUP_PATH_SIZE];
+    for (size_t i = start; i <= length; ++i) {
+        if (i < length && path[i] != '\\')
+            continue;
+        if (i == start || i >= sizeof level)
+            continue;
+        memcpy(level, path, i);
+        level[i] = '\0';
+        if (!IsDirectory(level) && _mkdir(level) != 0) {
+            ShowError("Cannot create directory %s", level);
+            return -1;
+        }
+        if (i + 1 == length)
+            break;  // a trailing backslash ends the walk
+    }
+    return 0;
+}
+
+// 0 when every file is in place; otherwise the low 16 bits of the failed
+// copy's system error.
+static int CopyInstallFiles(const char *const *table, const char *targetDir)
+{
+    char modulePath[SETUP_PATH_SIZE];
+    DWORD length = GetModuleFileNameA(g_hInstance, modulePath, sizeof modulePath);
+    if (length == 0 || length >= sizeof modulePath) {
+        ShowError("Cannot copy %s to %s", table[0], targetDir);
+        return ERROR_FILENAME_EXCED_RANGE;
+    }
+    for (; *table; ++table) {
+        const char *name = *table;
+        char source[SETUP_PATH_SIZE], target[SETUP_PATH_SIZE];
+        if (!JoinBesideModule(source, sizeof source, modulePath, name) ||
+            !JoinDirectoryFile(target, sizeof target, targetDir, name)) {
+            ShowError("Cannot copy %s to %s", name, targetDir);
+            return ERROR_FILENAME_EXCED_RANGE;
+        }
+        // Started from the installation directory: the file is already there.
+        if (EqualIgnoringCase(source, target))
+            continue;
+        ShowStatus("Copying %s...", name);
+        if (!CopyFileA(source, target, FALSE)) {
+            DWORD error = GetLastError();
+            ShowError("Cannot copy %s to %s", name, targetDir);
+            int code = static_cast<int>(error & 0xFFFF);
+            return code != 0 ? code : ERROR_GEN_FAILURE;
+        }
+    }
+    return 0;
+}
+
+// Creates or opens parent\subkey and sets one text value there; nothing when
+// the key cannot be had.
+static void SetRegistryString(HKEY parent, const char *subkey, const char *valueName,
+                              const char *text)
+{
+    static char noClass[] = "";
+    HKEY key;
+    DWORD disposition;
+    if (RegCreateKeyExA(parent, subkey, 0, noClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
+                        &key, &disposition) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
+                   static_cast<DWORD>(strlen(text) + 1));
+    RegCloseKey(key);
+}
+
+static void WriteUninstallEntry(const char *directory)
+{
+    static char noClass[] = "";
+    HKEY uninstall;
+    DWORD disposition;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, noClass, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, NULL, &uninstall, &disposition) != ERROR_SUCCESS)
+        return;
+    SetRegistryString(uninstall, UNINSTALL_SUBKEY, "DisplayName", ITEM_NAME);
+    char command[SETUP_PATH_SIZE + 8];
+    if (MakeUninstallCommand(command, sizeof command, directory))
+        SetRegistryString(uninstall, UNINSTALL_SUBKEY, "UninstallString", command);
+    RegCloseKey(uninstall);
+}
+
+int InstallProgram(const char *group, int startUp)
+{
+    char directory[SETUP_PATH_SIZE];
+    if (!GetInstallDirectory(directory)) {
+        ShowError("Cannot find the Windows directory.");
+        return -1;
+    }
+    int result = CreateInstallDirectory(directory);
+    if (result != 0)
+        return result;
+    result = CopyInstallFiles(InstallFileTable, directory);
+    if (result != 0)
+        return result;
+    result = AddProgramItem(ITEM_NAME, directory, group, PROGRAM_FILE);
+    if (result != 0)
+        return result;
+    // A failed StartUp item fails the installation, but the rest is still
+    // written so that the program can be removed.
+    if (startUp == 1)
+        result = AddProgramItem(ITEM_NAME, directory, STARTUP_GROUP, PROGRAM_FILE);
+    WriteUninstallEntry(directory);
+    SetRegistryString(HKEY_LOCAL_MACHINE, GROUP_MEMORY_KEY, GROUP_MEMORY_VALUE, group);
+    return result;
+}

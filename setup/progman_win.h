@@ -1,0 +1,18 @@
+// The conversation with Program Manager ("PROGMAN") over DDEML: one
+// conversation and one synchronous transaction per operation.
+#pragma once
+#include <windows.h>
+
+// Fills the list box with the names of Program Manager's groups. 0 when
+// filled (also with no group), -1 when no data came, otherwise the DDEML
+// error of the failed connection; shows its own error box for those.
+int FillGroupList(HWND listBox);
+
+// Adds the item running directory\programFile to the group. 0 when the
+// command was sent, -1 when its text was refused (with an error box),
+// otherwise the DDEML error of the failed connection (no message).
+int AddProgramItem(const char *itemName, const char *directory, const char *group,
+                   const char *programFile);
+
+// Deletes the item from the group. Results as above; no message at all.
+int DeleteProgramItem(const char *itemName, const char *group);

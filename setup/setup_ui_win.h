@@ -1,0 +1,12 @@
+// State of the installer's one thread and its two message helpers.
+#pragma once
+#include <windows.h>
+
+extern HINSTANCE g_hInstance;   // the program's instance
+extern HWND g_hwndSetup;        // the SETUP dialog; NULL before it exists and after it is gone
+extern DWORD g_ddeInstance;     // the client-only DDEML instance
+
+// printf-style text into the dialog's status line; nothing when there is no dialog.
+int ShowStatus(const char *format, ...);
+// printf-style text in a message box without owner, captioned "Error".
+int ShowError(const char *format, ...);
