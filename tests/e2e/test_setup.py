@@ -1,0 +1,218 @@
+"""setup.exe under Wine, with Wine's own Program Manager DDE server as its
+peer, in a prefix of its own: the dialog's refusals, an installation that
+stops at a missing file, a complete one (files, items, registry), the
+installed item starting the program, and removal through Wine's own
+Add/Remove Programs tool and through "setup /u"."""
+
+import shutil
+
+import pytest
+
+from harness import build_dir
+
+CAPTION = "Tamblit 95 Installer"
+ID_LIST, ID_STARTUP, ID_STATUS = 1002, 1003, 1004
+IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
+FILES = ["tamblit95.exe", "tamblit95.wav", "tamblit95.hlp", "setup.exe"]
+READY = "Select a program group and choose Install."
+INSTALL_DIR = "C:\\Program Files\\Tamblit95"
+UNINSTALL = r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Tamblit95"
+GROUP_MEMORY = r"HKLM\SOFTWARE\Tamblit\CurrentVersion\Uninstall\Program Group"
+SETTINGS = r"HKCU\Software\Tamblit\Tamblit95"
+SETTINGS_SUBKEYS = ["Directories", "Format", "Source", "Destination", "Preferences", "PageSetup",
+                    "HotKey"]
+COMPLETE = ("Installation of Tamblit 95 is complete. You will find the Tamblit 95 icon in your "
+            "Accessories group in the Programs section of your Start menu.  ")
+AUTOSTART = "The program will also start automatically each time Windows 95 is started.  "
+
+
+@pytest.fixture(scope="module")
+def swine(e2e_session, display24):
+    """A prefix of these tests' own: installing changes its Start menu and registry."""
+    return e2e_session.wine("winesetup", display24)
+
+
+@pytest.fixture(scope="module")
+def dist():
+    d = build_dir() / "dist"
+    if not (d / "setup.exe").is_file():
+        pytest.skip(f"no distribution folder at {d}")
+    return d
+
+
+def programs(wine):
+    return wine.appdata / "Microsoft" / "Windows" / "Start Menu" / "Programs"
+
+
+def install_dir(wine):
+    return wine.linuxpath(INSTALL_DIR)
+
+
+def start_setup(wine, folder, *args):
+    """setup.exe from `folder`; returns (process, dialog) once the list is filled."""
+    proc = wine.start(folder / "setup.exe", *args, cwd=folder)
+    dlg = wine.probe.wait_window(caption=CAPTION, cls="#32770", visible=True, timeout=20)
+    wine.wait_for(lambda: status(wine, dlg) == READY, 20, "the group list")
+    return proc, dlg
+
+
+def status(wine, dlg):
+    return wine.probe.control(ID_STATUS, hwnd=dlg["hwnd"])["text"]
+
+
+def answer(wine, caption, button=1, timeout=20):
+    """Text of the message box `caption`, after pressing `button` and seeing it gone."""
+    box = wine.probe.wait_window(caption=caption, cls="#32770", visible=True, timeout=timeout)
+    text = wine.probe.message_box_text(caption, timeout)
+    wine.probe.press(button, ctlclass="Button", hwnd=box["hwnd"])
+    wine.probe.wait_gone(hwnd=box["hwnd"], timeout=timeout)
+    return text
+
+
+def installed_state(wine):
+    """What an installation leaves behind, for before/after comparisons."""
+    files = {n: (install_dir(wine) / n).is_file() for n in FILES}
+    items = {g: (programs(wine) / g / "Tamblit 95.lnk").is_file() for g in ("Accessories", "StartUp")}
+    return dict(files=files, items=items, settings=wine.reg_subkeys(SETTINGS),
+                entry=wine.reg_values(UNINSTALL), group=wine.reg_query(GROUP_MEMORY, "Tamblit95"))
+
+
+def test_dialog_refuses_install_without_a_usable_group(swine, dist):
+    # A fresh desktop lists no "Accessories", so nothing is preselected.
+    long_group = programs(swine) / ("Z" * 60)
+    long_group.mkdir(parents=True, exist_ok=True)
+    try:
+        proc, dlg = start_setup(swine, dist)
+        lst = swine.probe.control(ID_LIST, hwnd=dlg["hwnd"])
+        assert lst["items"] == sorted(lst["items"], key=str.lower)
+        assert "StartUp" in lst["items"] and "Z" * 60 in lst["items"]
+        assert swine.probe.control(ID_STARTUP, hwnd=dlg["hwnd"])["check"] == 1
+        cases = [
+            (None, -1, "Choose a program group first."),
+            # Down past the end stops on the last entry, the long name.
+            (" ".join(["down"] * (len(lst["items"]) + 1)), len(lst["items"]) - 1, "This group name is too long. Choose another group."),
+        ]
+        for keys, selected, refusal in cases:
+            if keys:
+                swine.probe.keys(keys, id=ID_LIST, hwnd=dlg["hwnd"])
+            swine.wait_for(lambda: swine.probe.control(ID_LIST, hwnd=dlg["hwnd"])["cursel"]
+                           == selected, 10, f"entry {selected} selected")
+            swine.probe.press(IDOK, hwnd=dlg["hwnd"])
+            swine.wait_for(lambda: status(swine, dlg) == refusal, 10, refusal)
+
+        second = swine.start(dist / "setup.exe")
+        assert answer(swine, "Error") == "Setup is already running."
+        assert second.wait() == 0
+
+        swine.probe.press(IDCANCEL, hwnd=dlg["hwnd"])
+        assert proc.wait() == 0
+        assert not install_dir(swine).exists()
+        assert swine.reg_values(UNINSTALL) is None
+    finally:
+        shutil.rmtree(long_group, ignore_errors=True)
+
+
+def test_missing_help_file_stops_after_the_files_before_it(swine, dist, tmp_path):
+    (programs(swine) / "Accessories").mkdir(parents=True, exist_ok=True)
+    shutil.rmtree(install_dir(swine), ignore_errors=True)
+    source = tmp_path / "source"
+    source.mkdir()
+    for name in FILES:
+        if name != "tamblit95.hlp":
+            shutil.copy(dist / name, source / name)
+
+    proc, dlg = start_setup(swine, source)
+    swine.probe.press(IDOK, hwnd=dlg["hwnd"])
+    assert answer(swine, "Create Directory", IDYES) == (
+        f"The directory {INSTALL_DIR} does not exist.  Do you want to create it?")
+    assert answer(swine, "Error") == f"Cannot copy tamblit95.hlp to {INSTALL_DIR}"
+    assert sorted(p.name for p in install_dir(swine).iterdir()) == ["tamblit95.exe", "tamblit95.wav"]
+    assert swine.probe.find_window(hwnd=dlg["hwnd"])["visible"]
+    assert proc.alive
+    swine.probe.press(IDCANCEL, hwnd=dlg["hwnd"])
+    assert proc.wait() == 0
+
+
+@pytest.fixture(scope="module")
+def installed(swine, dist):
+    """A complete installation into "Accessories" with the StartUp item; its completion text."""
+    (programs(swine) / "Accessories").mkdir(parents=True, exist_ok=True)
+    shutil.rmtree(install_dir(swine), ignore_errors=True)
+    proc, dlg = start_setup(swine, dist)
+    lst = swine.probe.control(ID_LIST, hwnd=dlg["hwnd"])
+    assert lst["items"][lst["cursel"]] == "Accessories"
+    assert swine.probe.control(ID_STARTUP, hwnd=dlg["hwnd"])["check"] == 1
+    swine.probe.press(IDOK, hwnd=dlg["hwnd"])
+    assert answer(swine, "Create Directory", IDYES).startswith(f"The directory {INSTALL_DIR} ")
+    text = answer(swine, "Tamblit 95", timeout=30)
+    assert proc.wait() == 0
+    return text
+
+
+def test_install_copies_files_adds_items_and_writes_the_entries(swine, dist, installed):
+    assert installed == COMPLETE + AUTOSTART
+    for name in FILES:
+        assert (install_dir(swine) / name).read_bytes() == (dist / name).read_bytes(), name
+    for group in ("Accessories", "StartUp"):
+        assert (programs(swine) / group / "Tamblit 95.lnk").is_file(), group
+    assert swine.reg_values(UNINSTALL) == {
+        "DisplayName": ("REG_SZ", "Tamblit 95"),
+        "UninstallString": ("REG_SZ", f'"{INSTALL_DIR}\\setup.exe" /u'),
+    }
+    assert swine.reg_query(GROUP_MEMORY, "Tamblit95") == ("REG_SZ", "Accessories")
+
+
+def test_installed_item_starts_the_program(swine, installed):
+    swine.start("start", "/unix", programs(swine) / "Accessories" / "Tamblit 95.lnk")
+    box = swine.probe.wait_window(exe="tamblit95.exe", cls="#32770", visible=True, timeout=20)
+    assert box["caption"] == "Tamblit 95"
+
+
+def test_setup_in_the_install_folder_copies_nothing_and_completes(swine, installed):
+    before = {n: (install_dir(swine) / n).stat().st_ctime_ns for n in FILES}
+    proc, dlg = start_setup(swine, install_dir(swine))
+    swine.probe.press(ID_STARTUP, bm_click=True, hwnd=dlg["hwnd"])
+    swine.wait_for(lambda: swine.probe.control(ID_STARTUP, hwnd=dlg["hwnd"])["check"] == 0)
+    swine.probe.press(IDOK, hwnd=dlg["hwnd"])
+    assert answer(swine, "Tamblit 95", timeout=30) == COMPLETE
+    assert proc.wait() == 0
+    assert {n: (install_dir(swine) / n).stat().st_ctime_ns for n in FILES} == before
+
+
+def test_removal_through_add_remove_programs_and_setup_u(swine, installed):
+    for sub in SETTINGS_SUBKEYS:
+        swine.reg_set(f"{SETTINGS}\\{sub}", "Value", "1")
+    listing = swine.start("uninstaller", "--list")
+    listing.wait()
+    assert "Tamblit95|||Tamblit 95" in listing.output()
+
+    setup_u = [install_dir(swine) / "setup.exe", "/u"]
+    gone = dict(files={n: n == "setup.exe" for n in FILES},
+                items={"Accessories": False, "StartUp": False}, settings=None, entry=None,
+                group=("REG_SZ", "Accessories"))
+    # An item of the remembered group whose name cannot be read as a text: kept.
+    unreadable = dict(gone, items={"Accessories": True, "StartUp": False},
+                      group=("REG_BINARY", b"Accessories\0"))
+
+    def unreadable_group():
+        (programs(swine) / "Accessories" / "Tamblit 95.lnk").write_bytes(b"kept")
+        swine.reg_set(GROUP_MEMORY, "Tamblit95", b"Accessories\0", type="REG_BINARY")
+
+    steps = [
+        (["uninstaller", "--remove", "Tamblit95"], IDNO, None, None),
+        (["uninstaller", "--remove", "Tamblit95"], IDYES, gone, None),
+        (setup_u, IDYES, gone, None),  # a second removal finds nothing and says the same
+        (setup_u, IDYES, unreadable, unreadable_group),
+    ]
+    for command, button, expected, prepare in steps:
+        if prepare:
+            prepare()
+        before = installed_state(swine)
+        proc = swine.start(*command)
+        assert answer(swine, "Tamblit 95", button) == (
+            "Are you sure you want to remove Tamblit 95 from your machine?")
+        if button == IDYES:
+            assert answer(swine, "Tamblit 95") == "Tamblit 95 is removed."
+        assert proc.wait() == 0
+        assert installed_state(swine) == (expected or before), (command, button)
+    assert install_dir(swine).is_dir()
