@@ -27,9 +27,11 @@ AUTOSTART = "The program will also start automatically each time Windows 95 is s
 
 
 @pytest.fixture(scope="module")
-def swine(e2e_session, display24):
-    """A prefix of these tests' own: installing changes its Start menu and registry."""
-    return e2e_session.wine("winesetup", display24)
+def swine(e2e_session):
+    """A prefix of these tests' own, as installing changes its Start menu and
+    registry, on a display of its own, as the folder windows Program Manager
+    opens and the installed program's tray must not cover other tests' windows."""
+    return e2e_session.wine("winesetup", e2e_session.display(800, 600, 24))
 
 
 @pytest.fixture(scope="module")

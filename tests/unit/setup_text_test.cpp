@@ -145,7 +145,7 @@ TEST(InstallText, DirectoryUninstallCommandAndPaths)
     } joins[] = {
         {"C:\\Program Files\\Tamblit95", "C:\\Program Files\\Tamblit95\\tamblit95.hlp", "C:\\Program Files\\tamblit95.hlp"},
         {"A:\\", "A:\\tamblit95.hlp", "A:\\tamblit95.hlp"},
-        {"Z:/tmp/", "Z:/tmp/tamblit95.hlp", "Z:/tmp/tamblit95.hlp"},
+        {"Z:/snaps/", "Z:/snaps/tamblit95.hlp", "Z:/snaps/tamblit95.hlp"},
         {"A:", "A:\\tamblit95.hlp", "A:tamblit95.hlp"},
     };
     for (const Join &j : joins) {
