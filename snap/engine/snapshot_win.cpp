@@ -1,33 +1,61 @@
 #include "snap/engine/snapshot_win.h"
 
 #include "snap/engine/bitmap_file_win.h"
+#include "snap/engine/clipboard_win.h"
 #include "snap/engine/dib_layout.h"
 #include "snap/engine/gdi_guards_win.h"
+#include "snap/engine/print_win.h"
 #include "snap/engine/snap_result.h"
 #include "snap/engine/snapshot_dib_win.h"
 #include "snap/settings/snap_settings.h"
 #include "snap/shell/message_box_win.h"
+#include "snap/shell/snap_sound_win.h"
 
 static const char DISPLAY_DRIVER[] = "DISPLAY";
+static const char PRINT_DOC_NAME[] = "Screen Snapshot";
+
+// What a destination needs besides the DIB: the window that owns the
+// clipboard and the printing box, and the captured bitmap for CF_BITMAP.
+struct Capture {
+    HWND owner;
+    HDC display;
+    HDC memory;
+    int width;
+    int height;
+};
 
 // Hands the DIB to its destination and returns the destination's result.
-// The file branch takes every value that has no output of its own.
-static int Deliver(SnapshotDib *dib, int destination, BOOL playSound)
+// The file branch takes every value that has no output of its own. The block
+// is gone when this returns: freed, or the clipboard's.
+static int Deliver(const Capture &capture, SnapshotDib *dib, int destination, BOOL playSound)
 {
     int result;
     switch (destination) {
+    case Printer: {
+        if (playSound)
+            PlaySnapSound();
+        HWND active = GetActiveWindow();
+        result = PrintSnapshot(capture.owner, dib->header, dib->pixels, PRINT_DOC_NAME);
+        if (active)
+            SetActiveWindow(active);
+        break;
+    }
+    case Clipboard:
+        result = CopySnapshotToClipboard(capture.owner, capture.display, capture.memory, capture.width,
+                                         capture.height, dib, playSound);
+        break;
     default:
         result = WriteSnapshotFile(dib->header, dib->colorTableSize, dib->pixels, dib->pixelArraySize,
                                    playSound);
-        FreeSnapshotDib(dib);
         break;
     }
+    FreeSnapshotDib(dib);
     return result;
 }
 
 // Everything the snapshot borrows from GDI lives in this scope and is given
 // back when it ends, before the cursor is restored.
-static int CaptureAndDeliver(const RECT *rect, int destination, HBITMAP frozenScreen, BOOL playSound)
+static int CaptureAndDeliver(HWND owner, const RECT *rect, int destination, HBITMAP frozenScreen, BOOL playSound)
 {
     const int width = rect->right - rect->left;
     const int height = rect->bottom - rect->top;
@@ -46,14 +74,14 @@ static int CaptureAndDeliver(const RECT *rect, int destination, HBITMAP frozenSc
     if (!ComputeDibLayout(width, height, SnapSettings.bitsPerPixel, &layout) || !AllocSnapshotDib(layout, &dib))
         return NoMemory;
     ReadSnapshotPixels(display, memory, static_cast<HBITMAP>(captured.object), &dib);
-    return Deliver(&dib, destination, playSound);
+    const Capture capture = {owner, display, memory, width, height};
+    return Deliver(capture, &dib, destination, playSound);
 }
 
 int TakeSnapshot(HWND owner, const RECT *rect, int destination, HBITMAP frozenScreen, BOOL playSound)
 {
-    (void)owner;  // the clipboard and the printing box will need it
     HCURSOR previous = SetCursor(LoadCursorA(NULL, IDC_WAIT));
-    int result = CaptureAndDeliver(rect, destination, frozenScreen, playSound);
+    int result = CaptureAndDeliver(owner, rect, destination, frozenScreen, playSound);
     SetCursor(previous);
 
     // The one message of a failure, once the user has the cursor back.

@@ -33,3 +33,6 @@
 #define IDC_MARGIN_TOP           1016
 #define IDC_MARGIN_RIGHT         1018
 #define IDC_MARGIN_BOTTOM        1017
+
+// PRINTING
+#define IDC_PRINTING_ABORT       1

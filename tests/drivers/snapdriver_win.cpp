@@ -5,6 +5,7 @@
 //   snapdriver.exe [--dir C:\snaps\] [--bpp 8|24] [--sound 0|1] [--play 0|1]
 //                  [--rect left,top,right,bottom] [--dest N]
 //                  [--frozen none|screen|picture] [--result FILE]
+//                  [--margins left,top,right,bottom] [--owner 0|1] [--resources 0|1]
 //   snapdriver.exe --check-guards FILE
 //   snapdriver.exe --program-path NAME FILE
 //
@@ -13,7 +14,9 @@
 // paints itself (blue, with red over (0,0)-(150,100) and green over
 // (250,200)-(400,400)), which the live screen never shows. --check-guards
 // checks the GDI scope guards and writes "ok" or what went wrong.
-// --program-path writes "1 <path>" or "0" for MakeProgramFilePath(NAME).
+// --owner 1 passes a stand-in main window as the owner, as area snapshots
+// do. --resources 1 takes the dialog templates (PRINTING) from tamblit95.exe
+// in the folder above the driver's. --program-path writes "1 <path>" or "0" for MakeProgramFilePath(NAME).
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -108,6 +111,30 @@ static const char *CheckGuards()
     return failure ? failure : "ok";
 }
 
+static HWND CreateStandInOwner(HINSTANCE instance)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = instance;
+    wc.lpszClassName = "snapdriver";
+    RegisterClassA(&wc);
+    return CreateWindowExA(0, "snapdriver", "snapdriver", WS_POPUP, 0, 0, 10, 10, NULL, NULL, instance, NULL);
+}
+
+static HINSTANCE LoadProgramResources()
+{
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(NULL, path, sizeof path);
+    char *slash = n && n < sizeof path ? strrchr(path, '\\') : NULL;
+    if (slash)
+        *slash = '\0';
+    slash = slash ? strrchr(path, '\\') : NULL;
+    if (!slash)
+        return NULL;
+    lstrcpynA(slash + 1, "tamblit95.exe", (int)(sizeof path - (slash + 1 - path)));
+    return LoadLibraryExA(path, NULL, LOAD_LIBRARY_AS_DATAFILE);
+}
+
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
     g_hInstance = hInstance;
@@ -120,6 +147,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     const char *frozen = "none";
     const char *resultFile = NULL;
     BOOL play = FALSE;
+    HWND owner = NULL;
 
     for (int i = 1; i + 1 < __argc; i += 2) {
         const char *opt = __argv[i], *val = __argv[i + 1];
@@ -137,6 +165,15 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
             SnapSettings.destination = atoi(val);
         } else if (!strcmp(opt, "--frozen")) {
             frozen = val;
+        } else if (!strcmp(opt, "--margins")) {
+            sscanf(val, "%d,%d,%d,%d", &SnapSettings.leftMargin, &SnapSettings.topMargin,
+                   &SnapSettings.rightMargin, &SnapSettings.bottomMargin);
+        } else if (!strcmp(opt, "--owner")) {
+            owner = atoi(val) ? CreateStandInOwner(hInstance) : NULL;
+        } else if (!strcmp(opt, "--resources")) {
+            HINSTANCE resources = atoi(val) ? LoadProgramResources() : NULL;
+            if (resources)
+                g_hInstance = resources;
         } else if (!strcmp(opt, "--result")) {
             resultFile = val;
         } else if (!strcmp(opt, "--check-guards")) {
@@ -158,7 +195,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     else if (!strcmp(frozen, "picture"))
         frozenScreen = MakeScreenBitmap(PaintPicture);
 
-    int result = TakeSnapshot(NULL, &rect, SnapSettings.destination, frozenScreen, play);
+    int result = TakeSnapshot(owner, &rect, SnapSettings.destination, frozenScreen, play);
 
     if (frozenScreen)
         DeleteObject(frozenScreen);

@@ -1,0 +1,95 @@
+#include "snap/engine/clipboard_win.h"
+
+#include <stdlib.h>
+
+#include "snap/engine/dib_layout.h"
+#include "snap/engine/gdi_guards_win.h"
+#include "snap/engine/snap_result.h"
+#include "snap/shell/message_box_win.h"
+#include "snap/shell/snap_sound_win.h"
+
+static const char COPIED[] = "Snapshot copied to Clipboard.";
+
+enum { LOGPALETTE_VERSION = 0x300 };
+
+HPALETTE BuildClipboardPalette(const BITMAPINFOHEADER *header)
+{
+    LOGPALETTE *description = static_cast<LOGPALETTE *>(
+        calloc(1, sizeof(LOGPALETTE) + (PALETTE_ENTRIES_8BPP - 1) * sizeof(PALETTEENTRY)));
+    if (!description)
+        return NULL;
+    description->palVersion = LOGPALETTE_VERSION;
+    description->palNumEntries = PALETTE_ENTRIES_8BPP;
+    const RGBQUAD *table =
+        reinterpret_cast<const RGBQUAD *>(reinterpret_cast<const BYTE *>(header) + BITMAP_INFO_HEADER_SIZE);
+    for (int i = 0; i < PALETTE_ENTRIES_8BPP; ++i) {
+        description->palPalEntry[i].peRed = table[i].rgbRed;
+        description->palPalEntry[i].peGreen = table[i].rgbGreen;
+        description->palPalEntry[i].peBlue = table[i].rgbBlue;
+    }
+    HPALETTE palette = CreatePalette(description);
+    free(description);
+    return palette;
+}
+
+// A device-dependent copy of the captured bitmap, selected into nothing so
+// that the clipboard can hand it to any reader.
+static HBITMAP CopyCapturedBitmap(HDC displayDc, HDC memoryDc, int width, int height)
+{
+    HBITMAP copy = CreateCompatibleBitmap(displayDc, width, height);
+    if (!copy)
+        return NULL;
+    DcGuard temporary(CreateCompatibleDC(displayDc));
+    SelectGuard selected(temporary, copy);
+    BitBlt(temporary, 0, 0, width, height, memoryDc, 0, 0, SRCCOPY);
+    return copy;
+}
+
+// Places one GDI object. A NULL handle is never offered: to the clipboard
+// it would mean "rendered later", a promise nobody keeps. What the clipboard
+// refuses is still ours and is deleted here.
+static bool PlaceObject(UINT format, HGDIOBJ object)
+{
+    if (!object)
+        return false;
+    if (SetClipboardData(format, object))
+        return true;
+    DeleteObject(object);
+    return false;
+}
+
+int CopySnapshotToClipboard(HWND owner, HDC displayDc, HDC memoryDc, int width, int height,
+                            SnapshotDib *dib, BOOL playSound)
+{
+    if (!OpenClipboard(owner)) {
+        FreeSnapshotDib(dib);
+        return ClipboardFailed;
+    }
+    EmptyClipboard();
+
+    // Once the clipboard is open every format is offered, whatever became of
+    // the one before.
+    int result = Ok;
+    if (!PlaceObject(CF_BITMAP, CopyCapturedBitmap(displayDc, memoryDc, width, height)))
+        result = ClipboardFailed;
+    if (dib->colorTableSize != 0 && !PlaceObject(CF_PALETTE, BuildClipboardPalette(dib->header)))
+        result = ClipboardFailed;
+
+    HGLOBAL block = dib->handle;
+    GlobalUnlock(block);
+    if (SetClipboardData(CF_DIB, block)) {
+        ZeroMemory(dib, sizeof *dib);  // the clipboard's now
+    } else {
+        GlobalFree(block);
+        ZeroMemory(dib, sizeof *dib);
+        result = ClipboardFailed;
+    }
+    CloseClipboard();
+
+    if (result == Ok) {
+        if (playSound)
+            PlaySnapSound();
+        ShowInfoBox(COPIED);
+    }
+    return result;
+}
