@@ -23,14 +23,14 @@ IDCANCEL = 2
 class Snap:
     """One run of snapdriver.exe."""
 
-    def __init__(self, wine, directory, rect=None, bpp=24, frozen="none", dest=1, owner=0, extra=()):
+    def __init__(self, wine, directory, rect=None, bpp=24, frozen="none", dest=1, owner=0, extra=(), env=None):
         self.wine = wine
         self.result_path = wine.tmp / f"snap-result-{next(_numbers)}.txt"
         args = ["--dir", directory, "--bpp", bpp, "--frozen", frozen, "--dest", dest,
                 "--owner", owner, "--result", wine.winpath(self.result_path), *extra]
         if rect is not None:
             args += ["--rect", ",".join(map(str, rect))]
-        self.proc = wine.start("snapdriver", *args)
+        self.proc = wine.start("snapdriver", *args, env=env)
 
     def result(self, timeout=30):
         """The SnapResult, once TakeSnapshot has returned (every box closed)."""
