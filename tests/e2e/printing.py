@@ -215,3 +215,24 @@ def print_server_fixture():
         server.stop()
         if os.environ.get("TAMBLIT_E2E_KEEP") != "1":
             shutil.rmtree(folder, ignore_errors=True)
+
+
+def picture_box(page: Page, threshold: int = 240):
+    """(left, top, right, bottom) of everything on the page darker than
+    paper white, right and bottom exclusive; None for a blank page."""
+    stride = page.width * 3
+    data = page._pixels
+    top = bottom = None
+    left, right = page.width, 0
+    paper = bytes(range(threshold, 256))
+    for y in range(page.height):
+        row = data[y * stride:(y + 1) * stride]
+        inked = row.translate(None, paper)
+        if not inked:
+            continue
+        first = len(row) - len(row.lstrip(paper))
+        last = len(row.rstrip(paper))
+        left, right = min(left, first // 3), max(right, (last + 2) // 3)
+        top = y if top is None else top
+        bottom = y + 1
+    return None if top is None else (left, top, right, bottom)
