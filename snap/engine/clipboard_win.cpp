@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include "snap/engine/clipboard_palette.h"
 #include "snap/engine/dib_layout.h"
 #include "snap/engine/gdi_guards_win.h"
 #include "snap/engine/snap_result.h"
@@ -9,6 +10,8 @@
 #include "snap/shell/snap_sound_win.h"
 
 static const char COPIED[] = "Snapshot copied to Clipboard.";
+
+static_assert(sizeof(PALETTEENTRY) == 4 && sizeof(RGBQUAD) == 4, "palette and colour table entries");
 
 enum { LOGPALETTE_VERSION = 0x300 };
 
@@ -20,13 +23,8 @@ HPALETTE BuildClipboardPalette(const BITMAPINFOHEADER *header)
         return NULL;
     description->palVersion = LOGPALETTE_VERSION;
     description->palNumEntries = PALETTE_ENTRIES_8BPP;
-    const RGBQUAD *table =
-        reinterpret_cast<const RGBQUAD *>(reinterpret_cast<const BYTE *>(header) + BITMAP_INFO_HEADER_SIZE);
-    for (int i = 0; i < PALETTE_ENTRIES_8BPP; ++i) {
-        description->palPalEntry[i].peRed = table[i].rgbRed;
-        description->palPalEntry[i].peGreen = table[i].rgbGreen;
-        description->palPalEntry[i].peBlue = table[i].rgbBlue;
-    }
+    ColorTableToPaletteEntries(reinterpret_cast<const BYTE *>(header) + BITMAP_INFO_HEADER_SIZE,
+                               PALETTE_ENTRIES_8BPP, reinterpret_cast<BYTE *>(description->palPalEntry));
     HPALETTE palette = CreatePalette(description);
     free(description);
     return palette;
