@@ -4,6 +4,7 @@ offers the CF_DIB as image/bmp) and by the probe's list of Windows formats."""
 import pytest
 
 from harness import compare_to_pattern, read_bmp
+from test_resident import exit_program, fresh_settings, start_resident
 from test_snapshot_file import ERROR_CAPTION, INFO_CAPTION, Snap
 
 CLIPBOARD = 3
@@ -54,3 +55,16 @@ def test_busy_clipboard_is_left_as_it_was(wine, tmp_path):
     holder.kill()
     previous = read_bmp(wine.wait_for(lambda: wine.x_clipboard("image/bmp"), 20, "the clipboard"))
     assert [previous.row(0), previous.row(1)] == DEMO_ROWS
+
+
+def test_hot_key_puts_the_active_window_on_the_clipboard(wine):
+    fresh_settings(wine, source="Window", destination="Clipboard")
+    proc = start_resident(wine)
+    pattern = wine.start_pattern(123, 211, 301, 155, title="Clipboard Pattern")
+    wine.press_keys("ctrl+shift+s", window="Clipboard Pattern")
+    assert wine.probe.message_box_text(INFO_CAPTION, timeout=20) == "Snapshot copied to Clipboard."
+    pasted = read_bmp(wine.x_clipboard("image/bmp"))
+    assert (pasted.width, pasted.height, pasted.bpp) == (301, 155, 24)
+    assert compare_to_pattern(pasted, (123, 211), pattern.rect) == []
+    wine.probe.answer_message_box(INFO_CAPTION)
+    exit_program(wine, proc)

@@ -8,6 +8,7 @@ import pytest
 
 from harness import pattern_colour, wait_for
 from printing import picture_box, print_server_fixture
+from test_resident import exit_program, fresh_settings, wait_resident
 from test_snapshot_file import ERROR_CAPTION, Snap
 
 PRINTER = 2
@@ -139,3 +140,21 @@ def test_abort_button_ends_the_job(wine, printer, tmp_path):
     assert snap.result() == 8
     assert wine.probe.find_window(caption="Tamblit 95", cls="#32770") is None
     assert_nothing_printed(printer)
+
+
+def test_hot_key_prints_the_active_window(wine, printer):
+    fresh_settings(wine, source="Window", destination="Printer")
+    proc = wine.start("tamblit95", env=printer.env)
+    wait_resident(wine)
+    wine.start_pattern(123, 211, 301, 155, title="Printed Pattern")
+    wine.press_keys("ctrl+shift+s", window="Printed Pattern")
+    wine.probe.wait_window(caption=PRINT_CAPTION, cls="#32770", visible=True, timeout=30)
+    wine.probe.press(IDOK, caption=PRINT_CAPTION)
+
+    # Default margins of half an inch; 301 x 155 screen pixels are 940 x 484 on paper.
+    pages = printer.render(printer.wait_pdf())
+    assert len(pages) == 1
+    box = picture_box(pages[0])
+    assert box is not None
+    assert all(abs(a - b) <= 2 for a, b in zip(box, (150, 150, 150 + 940, 150 + 484))), box
+    exit_program(wine, proc)
