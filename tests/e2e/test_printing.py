@@ -7,6 +7,7 @@ import time
 import pytest
 
 from harness import pattern_colour, wait_for
+from procstats import process_stats
 from printing import picture_box, print_server_fixture
 from test_resident import exit_program, fresh_settings, wait_resident
 from test_snapshot_file import ERROR_CAPTION, Snap
@@ -142,19 +143,36 @@ def test_abort_button_ends_the_job(wine, printer, tmp_path):
     assert_nothing_printed(printer)
 
 
-def test_hot_key_prints_the_active_window(wine, printer):
+def test_hot_key_prints_the_active_window_and_keeps_nothing(wine, printer):
     fresh_settings(wine, source="Window", destination="Printer")
     proc = wine.start("tamblit95", env=printer.env)
     wait_resident(wine)
     wine.start_pattern(123, 211, 301, 155, title="Printed Pattern")
-    wine.press_keys("ctrl+shift+s", window="Printed Pattern")
-    wine.probe.wait_window(caption=PRINT_CAPTION, cls="#32770", visible=True, timeout=30)
-    wine.probe.press(IDOK, caption=PRINT_CAPTION)
+
+    def print_through_hot_key(button):
+        printer.clear()
+        wine.press_keys("ctrl+shift+s", window="Printed Pattern")
+        wine.probe.wait_window(caption=PRINT_CAPTION, cls="#32770", visible=True, timeout=30)
+        wine.probe.press(button, caption=PRINT_CAPTION)
+        if button == IDCANCEL:
+            wine.probe.wait_gone(caption=PRINT_CAPTION, timeout=30)
+            return None
+        return printer.wait_pdf()
 
     # Default margins of half an inch; 301 x 155 screen pixels are 940 x 484 on paper.
-    pages = printer.render(printer.wait_pdf())
+    pages = printer.render(print_through_hot_key(IDOK))
     assert len(pages) == 1
     box = picture_box(pages[0])
     assert box is not None
     assert all(abs(a - b) <= 2 for a, b in zip(box, (150, 150, 150 + 940, 150 + 484))), box
+
+    # Printer contexts, the printing box and the dialog's records are all
+    # given back, whether the print is cancelled or done.
+    held = []
+    for _ in range(2):
+        print_through_hot_key(IDCANCEL)
+        print_through_hot_key(IDOK)
+        stats = process_stats(wine, proc.win_pid())
+        held.append((stats["gdi"], stats["user"], stats["handles"]))
+    assert held[0] == held[1]
     exit_program(wine, proc)
