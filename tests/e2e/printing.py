@@ -10,10 +10,12 @@ that one file; PDFs are written to ``.pdf_dir``. Wine's printing reads
 ``wine.start``. The queue "PDF" is made and set as the default. ``stop()``
 ends the scheduler by its PID.
 
-Also: ``pdfs()``, ``jobs()`` (lines of ``lpstat -o``), ``reject()`` /
-``accept()`` (the queue refuses / takes jobs), ``remove_queue()`` /
-``add_queue()``, ``render(pdf)`` -> list of (page number, Bmp) rendered by
-``pdftoppm`` at ``dpi`` (300 by default, the printer's own resolution).
+Also: ``pdfs()``, ``jobs()`` (lines of ``lpstat -o``), ``wait_pdf()``,
+``clear()`` (no PDFs, the queue back and accepting), ``reject()`` /
+``accept()``, ``remove_queue()`` / ``add_queue()``, ``render(pdf, dpi=300)``
+-> list of ``Page`` (pdftoppm at the printer's own resolution), and
+``picture_box(page)``. ``print_server_fixture`` is the generator behind a
+pytest fixture of any scope.
 """
 
 from __future__ import annotations
@@ -26,6 +28,7 @@ import time
 from pathlib import Path
 
 from harness import wait_for
+from harness_util import _die_with_parent
 
 QUEUE = "PDF"
 PPD = "lsb/usr/cups-pdf/CUPS-PDF_noopt.ppd"
@@ -95,7 +98,8 @@ class PrintServer:
                 ["unshare", "--mount", "--propagation", "private", "sh", "-c", script, "sh",
                  str(pdf_conf), CUPS_PDF_CONF, "cupsd", "-f", "-c",
                  str(self.root / "etc" / "cupsd.conf"), "-s", str(self.root / "cups-files.conf")],
-                stdin=subprocess.DEVNULL, stdout=out, stderr=out, start_new_session=True)
+                stdin=subprocess.DEVNULL, stdout=out, stderr=out, start_new_session=True,
+                preexec_fn=_die_with_parent)  # ends with the run, even a killed one
         self.pid = self._proc.pid
         try:
             wait_for(self._answers, 20, "the private cupsd to answer")
