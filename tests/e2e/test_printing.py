@@ -114,7 +114,9 @@ def test_abort_button_ends_the_job(wine, printer, tmp_path):
     visible, until X shows it; then the Abort button is clicked with the mouse."""
     seen, go = tmp_path / "box", tmp_path / "go"
     wine.start("printwatch", wine.winpath(seen), wine.winpath(go))
-    snap = print_snap(wine, printer, (0, 0, wine.display.width, wine.display.height), owner=1)
+    # Twice the screen each way (black beyond it): a page that takes a while
+    # to send, so that the box is surely seen while it is up.
+    snap = print_snap(wine, printer, (0, 0, 2 * wine.display.width, 2 * wine.display.height), owner=1)
     wine.probe.press(IDOK, caption=PRINT_CAPTION)
 
     def report(step):
