@@ -75,11 +75,9 @@ int CopySnapshotToClipboard(HWND owner, HDC displayDc, HDC memoryDc, int width, 
 
     HGLOBAL block = dib->handle;
     GlobalUnlock(block);
-    if (SetClipboardData(CF_DIB, block)) {
-        ZeroMemory(dib, sizeof *dib);  // the clipboard's now
-    } else {
+    ZeroMemory(dib, sizeof *dib);  // the clipboard's from here on, or freed just below
+    if (!SetClipboardData(CF_DIB, block)) {
         GlobalFree(block);
-        ZeroMemory(dib, sizeof *dib);
         result = ClipboardFailed;
     }
     CloseClipboard();
