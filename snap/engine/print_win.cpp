@@ -131,8 +131,8 @@ int PrintSnapshot(HWND owner, const BITMAPINFOHEADER *header, const BYTE *pixels
     g_hwndPrinting = CreateDialogParamA(g_hInstance, PRINTING_TEMPLATE, owner, PrintingDlgProc, 0);
     SetAbortProc(dc, PrintAbortProc);
     int result = PrintPage(dc, docName, header, pixels, device, area);
-    // GDI itself asks the abort procedure too, and fails the call it was in
-    // (StartDoc, say) when told to stop: that failure is the user's Abort.
+    // GDI asks the abort procedure too (Wine does in StartDoc) and fails the
+    // call it was in when told to stop: that failure is the user's Abort.
     if (result != Ok && g_printAbort)
         result = PrintAborted;
 
