@@ -5,6 +5,7 @@
 #include "snap/settings/snap_settings.h"
 #include "snap/shell/app_state_win.h"
 #include "snap/shell/hotkey_win.h"
+#include "snap/shell/preview_win.h"
 #include "snap/shell/program_path_win.h"
 #include "snap/shell/signon_dlg_win.h"
 #include "snap/shell/tray_win.h"
@@ -25,7 +26,7 @@ static void OnCreate(HWND hwnd)
     if (!IsWindow(hwnd))
         return;
     RegisterSnapHotKey(hwnd);
-    // The area preview fixes its geometry from the screen and the client area here.
+    FixPreviewGeometry(hwnd);
 }
 
 // The rectangle of the window in the foreground, frame included and unclipped.
@@ -54,8 +55,8 @@ static void OnHotKey(WPARAM id)
             return;
         break;
     case SelectableArea:
-        // The area preview opens here once it exists; until then this source
-        // takes nothing.
+        // The snapshot follows when the user has dragged out an area.
+        OpenPreview(g_hwndMain);
         return;
     default:
         return;
@@ -89,8 +90,18 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_DESTROY:
         OnDestroy(hwnd);
         return 0;
-    // WM_PAINT and the mouse messages belong to the area preview; until it
-    // exists the default handling serves.
+    case WM_PAINT:
+        OnPreviewPaint(hwnd);
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnPreviewButtonDown();
+        return 0;
+    case WM_MOUSEMOVE:
+        OnPreviewMouseMove();
+        return 0;
+    case WM_LBUTTONUP:
+        OnPreviewButtonUp(hwnd);
+        return 0;
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }

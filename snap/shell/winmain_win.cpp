@@ -5,7 +5,7 @@
 #include <commctrl.h>
 
 #include "snap/shell/app_state_win.h"
-#include "snap/shell/main_window_rect.h"
+#include "snap/shell/main_window_bounds_win.h"
 #include "snap/shell/main_window_win.h"
 #include "snap/shell/message_box_win.h"
 
@@ -26,34 +26,10 @@ static void RegisterMainClass(HINSTANCE instance)
     RegisterClassA(&wc);
 }
 
-// Height and external leading of the display's variable-pitch system font;
-// zero when no display context can be had.
-static void ReadLineMetrics(int *height, int *externalLeading)
-{
-    *height = 0;
-    *externalLeading = 0;
-    HDC dc = CreateDCA("DISPLAY", NULL, NULL, NULL);
-    if (!dc)
-        return;
-    HGDIOBJ oldFont = SelectObject(dc, GetStockObject(ANSI_VAR_FONT));
-    TEXTMETRICA tm;
-    if (GetTextMetricsA(dc, &tm)) {
-        *height = tm.tmHeight;
-        *externalLeading = tm.tmExternalLeading;
-    }
-    SelectObject(dc, oldFont);
-    DeleteDC(dc);
-}
-
 static HWND CreateMainWindow(HINSTANCE instance)
 {
-    int lineHeight, externalLeading;
-    ReadLineMetrics(&lineHeight, &externalLeading);
-    ScreenRect box = MainWindowRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                    lineHeight, externalLeading);
     RECT rect;
-    SetRect(&rect, box.left, box.top, box.right, box.bottom);
-    AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
+    MainWindowBounds(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &rect);
 
     // Hidden: no WS_VISIBLE, and nothing here ever shows it. WM_CREATE runs
     // the start-up (tray icon, settings, sign-on, hot key) inside this call.

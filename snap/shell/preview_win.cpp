@@ -1,0 +1,234 @@
+#include "snap/shell/preview_win.h"
+
+#include "snap/engine/gdi_guards_win.h"
+#include "snap/engine/snapshot_win.h"
+#include "snap/settings/snap_settings.h"
+#include "snap/shell/app_state_win.h"
+#include "snap/shell/main_window_bounds_win.h"
+#include "snap/shell/preview_geometry.h"
+#include "snap/shell/snap_sound_win.h"
+
+static const char DISPLAY_DRIVER[] = "DISPLAY";
+static const char PREVIEW_CAPTION[] = "Snapshot Preview";
+static const char FIRST_LINE[] = "A model of the screen is shown below.";
+static const char SECOND_LINE[] = "Click and drag to outline an area to \"snap\".";
+enum { TEXT_TOP = 1 };
+
+// The preview's state, touched only from the main window's messages.
+struct PreviewStateRecord {
+    int screenWidth;       // the screen size the model is laid out for
+    int screenHeight;
+    POINT modelOrigin;     // client coordinates of the model's top-left corner
+    HBITMAP frozenBitmap;  // the frozen screen while a preview is up
+    BOOL active;           // the preview is up and accepts a drag
+    BOOL dragging;         // the button went down and the band is drawn
+    POINT anchor;          // screen point where the button went down
+    RECT band;             // screen coordinates, normalised, right/bottom exclusive
+    HCURSOR savedCursor;   // the cursor before the selection cursor
+    BOOL delivering;       // the band's snapshot is on its way (its dialogs may be up)
+};
+
+static PreviewStateRecord PreviewState;
+
+static void LayOutModel(HWND hwnd, int screenWidth, int screenHeight)
+{
+    RECT client;
+    GetClientRect(hwnd, &client);
+    PreviewPoint origin = ModelOrigin(client.right - client.left, client.bottom - client.top,
+                                    screenWidth, screenHeight);
+    PreviewState.screenWidth = screenWidth;
+    PreviewState.screenHeight = screenHeight;
+    PreviewState.modelOrigin.x = origin.x;
+    PreviewState.modelOrigin.y = origin.y;
+}
+
+void FixPreviewGeometry(HWND hwnd)
+{
+    LayOutModel(hwnd, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+
+// The geometry was fixed for the screen size at start-up, while each freeze
+// takes the screen as it is now. When the display has changed size since, the
+// window and the model are laid out again for the frozen image, as a start-up
+// at the new size would have done, so that the model shows the whole image at
+// half scale and a band converts to pixels of this image: nothing draws from
+// or converts against a size that the bitmap does not have.
+static void FitPreviewToImage(HWND hwnd, HBITMAP image)
+{
+    BITMAP info;
+    if (!GetObjectA(image, sizeof info, &info))
+        return;
+    if (info.bmWidth == PreviewState.screenWidth && info.bmHeight == PreviewState.screenHeight)
+        return;
+    RECT bounds;
+    MainWindowBounds(info.bmWidth, info.bmHeight, &bounds);
+    SetWindowPos(hwnd, NULL, bounds.left, bounds.top, bounds.right - bounds.left,
+                 bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    LayOutModel(hwnd, info.bmWidth, info.bmHeight);
+}
+
+HBITMAP FreezeScreen()
+{
+    const int cx = GetSystemMetrics(SM_CXSCREEN);
+    const int cy = GetSystemMetrics(SM_CYSCREEN);
+    DcGuard display(CreateDCA(DISPLAY_DRIVER, NULL, NULL, NULL));
+    if (!display)
+        return NULL;
+    DcGuard memory(CreateCompatibleDC(display));
+    HBITMAP frozen = CreateCompatibleBitmap(display, cx, cy);
+    SelectGuard selected(memory, frozen);
+    BitBlt(memory, 0, 0, cx, cy, display, 0, 0, SRCCOPY);
+    return frozen;
+}
+
+static void DropFrozenBitmap()
+{
+    if (PreviewState.frozenBitmap)
+        DeleteObject(PreviewState.frozenBitmap);
+    PreviewState.frozenBitmap = NULL;
+}
+
+void OpenPreview(HWND hwnd)
+{
+    // While the band's snapshot is in its Save or print dialog the preview is
+    // still on screen but already finished: opening it again inside that
+    // dialog would leave the mouse captured under a window that the finishing
+    // snapshot then hides. The press is ignored.
+    if (PreviewState.delivering)
+        return;
+
+    // Pressed again while the preview is up, the key freezes the screen anew,
+    // preview and all, in place of the earlier image.
+    const BOOL reopening = PreviewState.active;
+    DropFrozenBitmap();
+    PreviewState.frozenBitmap = FreezeScreen();
+    if (!PreviewState.frozenBitmap)
+        return;
+    FitPreviewToImage(hwnd, PreviewState.frozenBitmap);
+
+    // The screen is frozen first, so neither the window nor anything the
+    // sound causes is in the image.
+    PlaySnapSound();
+    SetWindowTextA(hwnd, PREVIEW_CAPTION);
+    ShowWindow(hwnd, SW_SHOW);
+    PreviewState.active = TRUE;
+    SetCapture(hwnd);
+    HCURSOR previous = SetCursor(LoadCursorA(g_hInstance, "RUBBERBAND"));
+    // Reopened, the current cursor is already the selection cursor; the one to
+    // give back at the end is still the one saved at the first opening.
+    if (!reopening)
+        PreviewState.savedCursor = previous;
+}
+
+static void DrawCentredLine(HDC dc, int clientWidth, int y, const char *text, int *height)
+{
+    const int length = lstrlenA(text);
+    SIZE extent;
+    if (!GetTextExtentPointA(dc, text, length, &extent))
+        extent.cx = extent.cy = 0;
+    TextOutA(dc, (clientWidth - extent.cx) / 2, y, text, length);
+    *height = extent.cy;
+}
+
+void OnPreviewPaint(HWND hwnd)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    {
+        SetBkMode(dc, TRANSPARENT);
+        SelectGuard font(dc, GetStockObject(ANSI_VAR_FONT));
+        int firstHeight, secondHeight;
+        DrawCentredLine(dc, client.right, TEXT_TOP, FIRST_LINE, &firstHeight);
+        DrawCentredLine(dc, client.right, firstHeight + TEXT_TOP, SECOND_LINE, &secondHeight);
+    }
+
+    // Default pen and brush: a one-pixel black outline filled with white,
+    // which leaves a white ring around the model.
+    const PreviewPoint origin = {PreviewState.modelOrigin.x, PreviewState.modelOrigin.y};
+    ScreenRect frame = ModelFrame(origin, PreviewState.screenWidth, PreviewState.screenHeight);
+    Rectangle(dc, frame.left, frame.top, frame.right, frame.bottom);
+
+    if (PreviewState.frozenBitmap) {
+        DcGuard memory(CreateCompatibleDC(dc));
+        SelectGuard selected(memory, PreviewState.frozenBitmap);
+        StretchBlt(dc, origin.x, origin.y, PreviewState.screenWidth / MODEL_SCALE,
+                   PreviewState.screenHeight / MODEL_SCALE, memory, 0, 0,
+                   PreviewState.screenWidth, PreviewState.screenHeight, SRCCOPY);
+    }
+    EndPaint(hwnd, &ps);
+}
+
+void OnPreviewButtonDown()
+{
+    if (!PreviewState.active)
+        return;
+    GetCursorPos(&PreviewState.anchor);
+    SetRect(&PreviewState.band, PreviewState.anchor.x, PreviewState.anchor.y,
+            PreviewState.anchor.x, PreviewState.anchor.y);
+    PreviewState.dragging = TRUE;
+}
+
+// The band is drawn by inversion straight onto the screen, so a second
+// identical call erases it and nothing underneath has to repaint.
+static void InvertBand()
+{
+    DcGuard display(CreateDCA(DISPLAY_DRIVER, NULL, NULL, NULL));
+    if (display)
+        DrawFocusRect(display, &PreviewState.band);
+}
+
+void OnPreviewMouseMove()
+{
+    if (!PreviewState.active || !PreviewState.dragging)
+        return;
+    DcGuard display(CreateDCA(DISPLAY_DRIVER, NULL, NULL, NULL));
+    if (!display)
+        return;
+    DrawFocusRect(display, &PreviewState.band);
+    POINT p;
+    GetCursorPos(&p);
+    const PreviewPoint anchor = {PreviewState.anchor.x, PreviewState.anchor.y};
+    const PreviewPoint cursor = {p.x, p.y};
+    ScreenRect band = RubberBand(anchor, cursor);
+    SetRect(&PreviewState.band, band.left, band.top, band.right, band.bottom);
+    DrawFocusRect(display, &PreviewState.band);
+}
+
+// The band in pixels of the frozen image: through the window's client area
+// into the model, then scaled up; unclipped.
+static RECT BandInImage(HWND hwnd)
+{
+    POINT corners[2] = {{PreviewState.band.left, PreviewState.band.top},
+                        {PreviewState.band.right, PreviewState.band.bottom}};
+    ScreenToClient(hwnd, &corners[0]);
+    ScreenToClient(hwnd, &corners[1]);
+    const ScreenRect inClient = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+    const PreviewPoint origin = {PreviewState.modelOrigin.x, PreviewState.modelOrigin.y};
+    ScreenRect image = BandToImage(inClient, origin);
+    RECT rect;
+    SetRect(&rect, image.left, image.top, image.right, image.bottom);
+    return rect;
+}
+
+void OnPreviewButtonUp(HWND hwnd)
+{
+    if (!PreviewState.active || !PreviewState.dragging)
+        return;
+    InvertBand();
+    PreviewState.dragging = FALSE;
+    PreviewState.active = FALSE;
+    SetCursor(PreviewState.savedCursor);
+    ReleaseCapture();
+
+    if (!IsRectEmpty(&PreviewState.band)) {
+        RECT rect = BandInImage(hwnd);
+        // The cue sounded when the screen was frozen.
+        PreviewState.delivering = TRUE;
+        TakeSnapshot(hwnd, &rect, SnapSettings.destination, PreviewState.frozenBitmap, FALSE);
+        PreviewState.delivering = FALSE;
+    }
+    ShowWindow(hwnd, SW_HIDE);
+    DropFrozenBitmap();
+}
