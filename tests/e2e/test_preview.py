@@ -1,0 +1,81 @@
+"""The selectable area: the screen frozen at the hot key, shown as a
+half-scale model in the "Snapshot Preview" window, and a rubber band dragged
+over it with the real mouse; every file is checked pixel by pixel."""
+
+import pytest
+
+from harness import compare_to_pattern, read_bmp, read_file_when_stable
+from preview import drag, main_window, model_origin, wait_closed, wait_preview
+from test_resident import exit_program, fresh_settings, start_resident
+
+CAPTION = "Tamblit 95"
+SAVE = "Save Snapshot"
+# Away from the preview window in the middle of the screen and from the tray
+# in the top left corner; cells of 10 on even places, so each model pixel
+# stands for four screen pixels of one colour.
+PATTERN = (40, 60, 200, 140)
+HOT_KEY = "ctrl+shift+s"
+
+
+def open_preview(wine):
+    wine.probe.keys(HOT_KEY)
+    window = wait_preview(wine)
+    return window, model_origin(window, wine.probe.screen())
+
+
+def save_snapshot(wine, folder, name):
+    target = folder / name
+    wine.probe.save_dialog_answer(target, caption=SAVE, timeout=30)
+    assert wine.probe.answer_message_box(CAPTION, timeout=30) == "Snapshot file created."
+    return read_file_when_stable(target, timeout=30)
+
+
+def expect_black_outside(bmp, origin, screen):
+    """Pixels of the picture that lie outside the screen are black."""
+    ox, oy = origin
+    for y in range(bmp.height):
+        row = bmp.row(y)
+        for x in range(bmp.width):
+            if not (0 <= ox + x < screen["width"] and 0 <= oy + y < screen["height"]):
+                assert row[x] == (0, 0, 0), (x, y, row[x])
+
+
+# Drags in model pixels, relative to the model's top-left corner; the file is
+# expected to hold the screen rectangle (left, top, right, bottom), or nothing.
+DRAGS = [
+    ("over the pattern", (15, 20), (100, 80), (30, 40, 200, 160)),
+    ("from lower right to upper left", (100, 80), (15, 20), (30, 40, 200, 160)),
+    ("click without a move", (50, 50), (50, 50), None),
+    ("purely horizontal", (10, 40), (120, 40), None),
+    ("the whole model", (0, 0), (512, 384), (0, 0, 1024, 768)),
+    ("from above the model, over the text", (30, -25), (90, 60), (60, -50, 180, 120)),
+]
+
+
+@pytest.mark.parametrize("what, start, end, expected", DRAGS, ids=[d[0] for d in DRAGS])
+def test_drag_snaps_the_band_of_the_frozen_screen(wine, what, start, end, expected):
+    folder, _ = fresh_settings(wine, source="Selected")
+    proc = start_resident(wine)
+    pattern = wine.start_pattern(*PATTERN, title="Preview Pattern")
+    screen = wine.probe.screen()
+    before = wine.probe.capture(0, 0, screen["width"], screen["height"])
+
+    window, (mx, my) = open_preview(wine)
+    drag(wine, (mx + start[0], my + start[1]), (mx + end[0], my + end[1]))
+
+    if expected is None:
+        # A Save dialog would keep the preview up until answered.
+        wait_closed(wine)
+        assert list(folder.iterdir()) == []
+    else:
+        bmp = read_bmp(save_snapshot(wine, folder, "area.bmp"))
+        left, top, right, bottom = expected
+        assert (bmp.width, bmp.height, bmp.bpp) == (right - left, bottom - top, 24)
+        assert compare_to_pattern(bmp, (left, top), pattern.rect) == []
+        # The rest is the screen as it was before the key: no preview window, no band.
+        for y in range(max(top, 0), min(bottom, screen["height"])):
+            assert bmp.row(y - top)[max(-left, 0):] == \
+                before.row(y)[max(left, 0):min(right, screen["width"])], f"row {y}"
+        expect_black_outside(bmp, (left, top), screen)
+        wait_closed(wine)
+    exit_program(wine, proc)
