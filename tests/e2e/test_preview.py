@@ -42,18 +42,20 @@ def expect_black_outside(bmp, origin, screen):
 
 # Drags in model pixels, relative to the model's top-left corner; the file is
 # expected to hold the screen rectangle (left, top, right, bottom), or nothing.
+# "changed": the pattern is painted over in other colours after the key.
 DRAGS = [
-    ("over the pattern", (15, 20), (100, 80), (30, 40, 200, 160)),
-    ("from lower right to upper left", (100, 80), (15, 20), (30, 40, 200, 160)),
-    ("click without a move", (50, 50), (50, 50), None),
-    ("purely horizontal", (10, 40), (120, 40), None),
-    ("the whole model", (0, 0), (512, 384), (0, 0, 1024, 768)),
-    ("from above the model, over the text", (30, -25), (90, 60), (60, -50, 180, 120)),
+    ("over the pattern", (15, 20), (100, 80), (30, 40, 200, 160), False),
+    ("from lower right to upper left", (100, 80), (15, 20), (30, 40, 200, 160), False),
+    ("click without a move", (50, 50), (50, 50), None, False),
+    ("purely horizontal", (10, 40), (120, 40), None, False),
+    ("the whole model", (0, 0), (512, 384), (0, 0, 1024, 768), False),
+    ("from above the model, over the text", (30, -25), (90, 60), (60, -50, 180, 120), False),
+    ("screen changed after the key", (15, 20), (100, 80), (30, 40, 200, 160), True),
 ]
 
 
-@pytest.mark.parametrize("what, start, end, expected", DRAGS, ids=[d[0] for d in DRAGS])
-def test_drag_snaps_the_band_of_the_frozen_screen(wine, what, start, end, expected):
+@pytest.mark.parametrize("what, start, end, expected, changed", DRAGS, ids=[d[0] for d in DRAGS])
+def test_drag_snaps_the_band_of_the_frozen_screen(wine, what, start, end, expected, changed):
     folder, _ = fresh_settings(wine, source="Selected")
     proc = start_resident(wine)
     pattern = wine.start_pattern(*PATTERN, title="Preview Pattern")
@@ -61,6 +63,11 @@ def test_drag_snaps_the_band_of_the_frozen_screen(wine, what, start, end, expect
     before = wine.probe.capture(0, 0, screen["width"], screen["height"])
 
     window, (mx, my) = open_preview(wine)
+    if changed:
+        # Another pattern, of other cells, now covers the first one on screen.
+        wine.start_pattern(*PATTERN, cell=7, title="Changed Pattern")
+        live = wine.probe.capture(*PATTERN)
+        assert compare_to_pattern(live, PATTERN[:2], PATTERN, cell=7) == []
     drag(wine, (mx + start[0], my + start[1]), (mx + end[0], my + end[1]))
 
     if expected is None:
