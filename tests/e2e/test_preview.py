@@ -15,6 +15,7 @@ SAVE = "Save Snapshot"
 # stands for four screen pixels of one colour.
 PATTERN = (40, 60, 200, 140)
 HOT_KEY = "ctrl+shift+s"
+FILE_NAME_BOX = 1148  # in the Save dialog
 
 
 def open_preview(wine):
@@ -85,4 +86,41 @@ def test_drag_snaps_the_band_of_the_frozen_screen(wine, what, start, end, expect
                 before.row(y)[max(left, 0):min(right, screen["width"])], f"row {y}"
         expect_black_outside(bmp, (left, top), screen)
         wait_closed(wine)
+    exit_program(wine, proc)
+
+
+def assert_preview_finished(wine):
+    """Hidden, the mouse no longer captured by the program."""
+    window = main_window(wine)
+    assert not window["visible"]
+    assert window["capture"] == 0
+
+
+def test_hot_key_during_the_preview_snapshot_save_dialog_is_ignored(wine):
+    folder, _ = fresh_settings(wine, source="Selected")
+    proc = start_resident(wine)
+    pattern = wine.start_pattern(*PATTERN, title="Preview Pattern")
+
+    _, (mx, my) = open_preview(wine)
+    drag(wine, (mx + 15, my + 20), (mx + 100, my + 80))
+    wine.probe.wait_window(caption=SAVE, cls="#32770", visible=True, timeout=30)
+    # The key reaches the program inside the Save dialog's loop; the preview
+    # it belongs to is finishing and does not open again. The letter typed
+    # after it shows in the file name box only once the key was handled
+    # (the hot key comes as a posted message, ahead of keyboard input).
+    wine.probe.keys(f"{HOT_KEY} q", id=FILE_NAME_BOX, caption=SAVE, cls="#32770")
+    wine.wait_for(lambda: any("q" in c["text"] for c in wine.probe.controls(caption=SAVE)
+                              if c["class"] == "Edit"), 15, "the letter in the file name box")
+    assert main_window(wine)["capture"] == 0, "the preview opened again inside the Save dialog"
+    bmp = read_bmp(save_snapshot(wine, folder, "area.bmp"))
+    assert compare_to_pattern(bmp, (30, 40), pattern.rect) == []
+    wait_closed(wine)
+    assert_preview_finished(wine)
+    assert [p.name for p in folder.iterdir()] == ["area.bmp"]
+
+    # The next preview works as ever.
+    _, (mx, my) = open_preview(wine)
+    drag(wine, (mx + 50, my + 50), (mx + 50, my + 50))
+    wait_closed(wine)
+    assert_preview_finished(wine)
     exit_program(wine, proc)

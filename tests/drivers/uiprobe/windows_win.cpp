@@ -249,6 +249,7 @@ static void DescribeTop(Json& j, HWND h, const std::vector<PROCESSENTRY32>& proc
     if (GetGUIThreadInfo(tid, &gti)) {
         j.knum("focus", (long long)(UINT_PTR)gti.hwndFocus);
         j.knum("active", (long long)(UINT_PTR)gti.hwndActive);
+        j.knum("capture", (long long)(UINT_PTR)gti.hwndCapture);
     }
     j.key("children");
     j.begin('[');
