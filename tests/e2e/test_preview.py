@@ -6,6 +6,7 @@ import pytest
 
 from harness import compare_to_pattern, read_bmp, read_file_when_stable
 from preview import drag, main_window, model_origin, wait_closed, wait_preview
+from procstats import process_stats
 from test_resident import exit_program, fresh_settings, start_resident
 
 CAPTION = "Tamblit 95"
@@ -123,4 +124,64 @@ def test_hot_key_during_the_preview_snapshot_save_dialog_is_ignored(wine):
     drag(wine, (mx + 50, my + 50), (mx + 50, my + 50))
     wait_closed(wine)
     assert_preview_finished(wine)
+    exit_program(wine, proc)
+
+
+def frame_drawn(wine, mx, my):
+    """The black outline and the white ring left of the model's top-left corner."""
+    bmp = wine.probe.capture(mx - 2, my, 2, 1)
+    return bmp.row(0) == [(0, 0, 0), (255, 255, 255)]
+
+
+def preview_once(wine, mx, my, kind):
+    """One preview ended by a click, by a click after the key was pressed again,
+    or by a drag whose Save dialog is cancelled."""
+    open_preview(wine)
+    if kind == "again":
+        wine.probe.keys(HOT_KEY)
+    if kind == "cancel":
+        drag(wine, (mx + 15, my + 20), (mx + 100, my + 80))
+        wine.probe.wait_window(caption=SAVE, cls="#32770", visible=True, timeout=30)
+        wine.probe.press(2, ctlclass="Button", caption=SAVE, cls="#32770")
+    else:
+        drag(wine, (mx + 50, my + 50), (mx + 50, my + 50))
+    wait_closed(wine)
+    assert_preview_finished(wine)
+
+
+def test_key_again_freezes_the_preview_itself_and_previews_leave_no_gdi_object(wine):
+    folder, _ = fresh_settings(wine, source="Selected")
+    proc = start_resident(wine)
+    wine.start_pattern(*PATTERN, title="Preview Pattern")
+    win_pid = proc.win_pid()
+
+    # Pressed again while the preview is up, the key freezes the screen anew,
+    # the preview window included, and the band is cut from that image.
+    window, (mx, my) = open_preview(wine)
+    wine.wait_for(lambda: frame_drawn(wine, mx, my), 15, "the preview to be painted")
+    left, top, right, bottom = window["rect"]
+    shown = wine.probe.capture(left, top, right - left, bottom - top)
+    wine.probe.keys(HOT_KEY)
+    # A band over the model's picture of the preview window, even-aligned.
+    a = ((left + 1) // 2, (top + 1) // 2)
+    b = (right // 2, bottom // 2)
+    drag(wine, (mx + a[0], my + a[1]), (mx + b[0], my + b[1]))
+    bmp = read_bmp(save_snapshot(wine, folder, "again.bmp"))
+    assert (bmp.width, bmp.height) == (2 * (b[0] - a[0]), 2 * (b[1] - a[1]))
+    dx, dy = 2 * a[0] - left, 2 * a[1] - top
+    for y in range(bmp.height):
+        assert bmp.row(y) == shown.row(y + dy)[dx:dx + bmp.width], f"row {y}"
+    wait_closed(wine)
+    assert_preview_finished(wine)
+
+    # Each way of ending a preview once, then twenty more: the frozen bitmaps,
+    # the contexts of the model and of the band are all given back.
+    kinds = ["click", "again", "cancel"]
+    for kind in kinds:
+        preview_once(wine, mx, my, kind)
+    before = process_stats(wine, win_pid)["gdi"]
+    assert before > 0
+    for i in range(20):
+        preview_once(wine, mx, my, kinds[i % len(kinds)])
+    assert process_stats(wine, win_pid)["gdi"] == before
     exit_program(wine, proc)
