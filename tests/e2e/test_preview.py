@@ -7,6 +7,7 @@ import pytest
 from harness import compare_to_pattern, read_bmp, read_file_when_stable
 from preview import drag, main_window, model_origin, wait_closed, wait_preview
 from procstats import process_stats
+from xcursor import x_cursor
 from test_resident import exit_program, fresh_settings, start_resident
 
 CAPTION = "Tamblit 95"
@@ -17,6 +18,7 @@ SAVE = "Save Snapshot"
 PATTERN = (40, 60, 200, 140)
 HOT_KEY = "ctrl+shift+s"
 FILE_NAME_BOX = 1148  # in the Save dialog
+RUBBERBAND = (32, 32, 16, 15)  # the selection cursor: size and hot spot
 
 
 def open_preview(wine):
@@ -159,6 +161,8 @@ def test_key_again_freezes_the_preview_itself_and_previews_leave_no_gdi_object(w
     # the preview window included, and the band is cut from that image.
     window, (mx, my) = open_preview(wine)
     wine.wait_for(lambda: frame_drawn(wine, mx, my), 15, "the preview to be painted")
+    wine.display.move_pointer(mx + 5, my + 5)
+    wine.wait_for(lambda: x_cursor(wine.display.name) == RUBBERBAND, 15, "the selection cursor")
     left, top, right, bottom = window["rect"]
     shown = wine.probe.capture(left, top, right - left, bottom - top)
     wine.probe.keys(HOT_KEY)
