@@ -9,7 +9,8 @@ Window selectors (keyword arguments everywhere): ``caption`` (exact),
 
 ``list(**sel)`` -> list of window dicts: ``hwnd, class, caption, pid, tid,
     exe, rect [l,t,r,b] (screen), client [w,h], visible, enabled, iconic,
-    style, exstyle, owner, focus, active, children``. Each child: ``hwnd,
+    style, exstyle, owner, focus, active, capture (the last three: of the
+    window's thread), children``. Each child: ``hwnd,
     parent, id, class, text, rect, style, exstyle, visible, enabled`` and by
     class ``check`` (Button: BM_GETCHECK), ``hotkey``/``hotkey_vk``/
     ``hotkey_mods`` (msctls_hotkey32: HKM_GETHOTKEY), ``cursel``/``items``
