@@ -35,7 +35,7 @@ static void LayOutModel(HWND hwnd, int screenWidth, int screenHeight)
     RECT client;
     GetClientRect(hwnd, &client);
     PreviewPoint origin = ModelOrigin(client.right - client.left, client.bottom - client.top,
-                                    screenWidth, screenHeight);
+                                      screenWidth, screenHeight);
     PreviewState.screenWidth = screenWidth;
     PreviewState.screenHeight = screenHeight;
     PreviewState.modelOrigin.x = origin.x;
@@ -98,13 +98,15 @@ void OpenPreview(HWND hwnd)
         return;
 
     // Pressed again while the preview is up, the key freezes the screen anew,
-    // preview and all, in place of the earlier image.
+    // preview and all, in place of the earlier image; should that fail, the
+    // earlier image stays, so that a band is never cut from the live screen.
     const BOOL reopening = PreviewState.active;
-    DropFrozenBitmap();
-    PreviewState.frozenBitmap = FreezeScreen();
-    if (!PreviewState.frozenBitmap)
+    HBITMAP frozen = FreezeScreen();
+    if (!frozen)
         return;
-    FitPreviewToImage(hwnd, PreviewState.frozenBitmap);
+    DropFrozenBitmap();
+    PreviewState.frozenBitmap = frozen;
+    FitPreviewToImage(hwnd, frozen);
 
     // The screen is frozen first, so neither the window nor anything the
     // sound causes is in the image.

@@ -19,6 +19,7 @@ PATTERN = (40, 60, 200, 140)
 HOT_KEY = "ctrl+shift+s"
 FILE_NAME_BOX = 1148  # in the Save dialog
 RUBBERBAND = (32, 32, 16, 15)  # the selection cursor: size and hot spot
+BLACK = (0, 0, 0)
 
 
 def open_preview(wine):
@@ -34,14 +35,23 @@ def save_snapshot(wine, folder, name):
     return read_file_when_stable(target, timeout=30)
 
 
-def expect_black_outside(bmp, origin, screen):
-    """Pixels of the picture that lie outside the screen are black."""
-    ox, oy = origin
-    for y in range(bmp.height):
-        row = bmp.row(y)
-        for x in range(bmp.width):
-            if not (0 <= ox + x < screen["width"] and 0 <= oy + y < screen["height"]):
-                assert row[x] == (0, 0, 0), (x, y, row[x])
+def screen_rows(before, rect):
+    """Rows of the screen picture ``before`` inside ``rect``; what lies outside
+    the screen is black."""
+    left, top, right, bottom = rect
+    for y in range(top, bottom):
+        if not 0 <= y < before.height:
+            yield [BLACK] * (right - left)
+        else:
+            yield ([BLACK] * max(-left, 0) + before.row(y)[max(left, 0):min(right, before.width)]
+                   + [BLACK] * max(right - before.width, 0))
+
+
+def assert_preview_finished(wine):
+    """Hidden, the mouse no longer captured by the program."""
+    window = main_window(wine)
+    assert not window["visible"]
+    assert window["capture"] == 0
 
 
 # Drags in model pixels, relative to the model's top-left corner; the file is
@@ -84,19 +94,11 @@ def test_drag_snaps_the_band_of_the_frozen_screen(wine, what, start, end, expect
         assert (bmp.width, bmp.height, bmp.bpp) == (right - left, bottom - top, 24)
         assert compare_to_pattern(bmp, (left, top), pattern.rect) == []
         # The rest is the screen as it was before the key: no preview window, no band.
-        for y in range(max(top, 0), min(bottom, screen["height"])):
-            assert bmp.row(y - top)[max(-left, 0):] == \
-                before.row(y)[max(left, 0):min(right, screen["width"])], f"row {y}"
-        expect_black_outside(bmp, (left, top), screen)
+        for y, row in enumerate(screen_rows(before, expected)):
+            assert bmp.row(y) == row, f"row {y}"
         wait_closed(wine)
+    assert_preview_finished(wine)
     exit_program(wine, proc)
-
-
-def assert_preview_finished(wine):
-    """Hidden, the mouse no longer captured by the program."""
-    window = main_window(wine)
-    assert not window["visible"]
-    assert window["capture"] == 0
 
 
 def test_hot_key_during_the_preview_snapshot_save_dialog_is_ignored(wine):
