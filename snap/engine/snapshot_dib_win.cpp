@@ -47,6 +47,13 @@ void CaptureScreenRect(HDC displayDc, HDC memoryDc, const RECT *rect, HBITMAP fr
         BitBlt(memoryDc, 0, 0, width, height, displayDc, rect->left, rect->top, SRCCOPY);
         return;
     }
+    // A rectangle dragged past the edge of the frozen screen has no pixels
+    // to copy there: that part is black, whatever the new bitmap held.
+    BITMAP frozen;
+    if (GetObjectA(frozenScreen, sizeof frozen, &frozen) &&
+        (rect->left < 0 || rect->top < 0 || rect->right > frozen.bmWidth ||
+         rect->bottom > frozen.bmHeight))
+        PatBlt(memoryDc, 0, 0, width, height, BLACKNESS);
     DcGuard frozenDc(CreateCompatibleDC(displayDc));
     SelectGuard selected(frozenDc, frozenScreen);
     BitBlt(memoryDc, 0, 0, width, height, frozenDc, rect->left, rect->top, SRCCOPY);
