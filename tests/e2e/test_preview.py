@@ -56,28 +56,31 @@ def assert_preview_finished(wine):
 
 # Drags in model pixels, relative to the model's top-left corner; the file is
 # expected to hold the screen rectangle (left, top, right, bottom), or nothing.
-# "changed": the pattern is painted over in other colours after the key.
+# "changed": the pattern is painted over in other colours after the key;
+# "clipboard": the snapshot goes to the clipboard instead of a file.
 DRAGS = [
-    ("over the pattern", (15, 20), (100, 80), (30, 40, 200, 160), False),
-    ("from lower right to upper left", (100, 80), (15, 20), (30, 40, 200, 160), False),
-    ("click without a move", (50, 50), (50, 50), None, False),
-    ("purely horizontal", (10, 40), (120, 40), None, False),
-    ("the whole model", (0, 0), (512, 384), (0, 0, 1024, 768), False),
-    ("from above the model, over the text", (30, -25), (90, 60), (60, -50, 180, 120), False),
-    ("screen changed after the key", (15, 20), (100, 80), (30, 40, 200, 160), True),
+    ("over the pattern", (15, 20), (100, 80), (30, 40, 200, 160), ""),
+    ("from lower right to upper left", (100, 80), (15, 20), (30, 40, 200, 160), ""),
+    ("click without a move", (50, 50), (50, 50), None, ""),
+    ("purely horizontal", (10, 40), (120, 40), None, ""),
+    ("the whole model", (0, 0), (512, 384), (0, 0, 1024, 768), ""),
+    ("from above the model, over the text", (30, -25), (90, 60), (60, -50, 180, 120), ""),
+    ("screen changed after the key", (15, 20), (100, 80), (30, 40, 200, 160), "changed"),
+    ("to the clipboard", (15, 20), (100, 80), (30, 40, 200, 160), "clipboard"),
 ]
 
 
-@pytest.mark.parametrize("what, start, end, expected, changed", DRAGS, ids=[d[0] for d in DRAGS])
-def test_drag_snaps_the_band_of_the_frozen_screen(wine, what, start, end, expected, changed):
-    folder, _ = fresh_settings(wine, source="Selected")
+@pytest.mark.parametrize("what, start, end, expected, extra", DRAGS, ids=[d[0] for d in DRAGS])
+def test_drag_snaps_the_band_of_the_frozen_screen(wine, what, start, end, expected, extra):
+    destination = "Clipboard" if extra == "clipboard" else "File"
+    folder, _ = fresh_settings(wine, source="Selected", destination=destination)
     proc = start_resident(wine)
     pattern = wine.start_pattern(*PATTERN, title="Preview Pattern")
     screen = wine.probe.screen()
     before = wine.probe.capture(0, 0, screen["width"], screen["height"])
 
     window, (mx, my) = open_preview(wine)
-    if changed:
+    if extra == "changed":
         # Another pattern, of other cells, now covers the first one on screen.
         wine.start_pattern(*PATTERN, cell=7, title="Changed Pattern")
         live = wine.probe.capture(*PATTERN)
@@ -89,7 +92,14 @@ def test_drag_snaps_the_band_of_the_frozen_screen(wine, what, start, end, expect
         wait_closed(wine)
         assert list(folder.iterdir()) == []
     else:
-        bmp = read_bmp(save_snapshot(wine, folder, "area.bmp"))
+        if extra == "clipboard":
+            assert wine.probe.message_box_text(CAPTION, timeout=30) == \
+                "Snapshot copied to Clipboard."
+            data = wine.x_clipboard("image/bmp")
+            wine.probe.answer_message_box(CAPTION)
+        else:
+            data = save_snapshot(wine, folder, "area.bmp")
+        bmp = read_bmp(data)
         left, top, right, bottom = expected
         assert (bmp.width, bmp.height, bmp.bpp) == (right - left, bottom - top, 24)
         assert compare_to_pattern(bmp, (left, top), pattern.rect) == []
