@@ -11,39 +11,44 @@ DWORD g_ddeInstance = 0;
 
 static const size_t MESSAGE_SIZE = 1000;
 
-// Formats into a zero-filled heap buffer of MESSAGE_SIZE bytes; NULL when it
-// cannot be had. Free with HeapFree.
-static char *FormatMessageText(const char *format, va_list args)
+static void SetStatusLine(const char *text)
+{
+    if (g_hwndSetup)
+        SetDlgItemTextA(g_hwndSetup, IDC_STATUS_TEXT, text);
+}
+
+static void ShowErrorText(const char *text)
+{
+    MessageBoxA(NULL, text, "Error", MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Formats into a zero-filled heap buffer of MESSAGE_SIZE bytes and hands the
+// text to show; a message that cannot get its buffer is not shown.
+static int ShowFormatted(void (*show)(const char *), const char *format, va_list args)
 {
     char *text = static_cast<char *>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, MESSAGE_SIZE));
-    if (text)
-        vsnprintf(text, MESSAGE_SIZE, format, args);
-    return text;
+    if (!text)
+        return 0;
+    vsnprintf(text, MESSAGE_SIZE, format, args);
+    show(text);
+    HeapFree(GetProcessHeap(), 0, text);
+    return 0;
 }
 
 int ShowStatus(const char *format, ...)
 {
     va_list args;
     va_start(args, format);
-    char *text = FormatMessageText(format, args);
+    int result = ShowFormatted(SetStatusLine, format, args);
     va_end(args);
-    if (!text)
-        return 0;
-    if (g_hwndSetup)
-        SetDlgItemTextA(g_hwndSetup, IDC_STATUS_TEXT, text);
-    HeapFree(GetProcessHeap(), 0, text);
-    return 0;
+    return result;
 }
 
 int ShowError(const char *format, ...)
 {
     va_list args;
     va_start(args, format);
-    char *text = FormatMessageText(format, args);
+    int result = ShowFormatted(ShowErrorText, format, args);
     va_end(args);
-    if (!text)
-        return 0;
-    MessageBoxA(NULL, text, "Error", MB_OK | MB_ICONEXCLAMATION);
-    HeapFree(GetProcessHeap(), 0, text);
-    return 0;
+    return result;
 }
