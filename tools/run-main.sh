@@ -66,18 +66,8 @@ trap 'exit 130' INT TERM
 
 # --- display ---------------------------------------------------------------
 if [ -z "${DISPLAY:-}" ]; then
-    n=90
-    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    # -noreset: without it the screen is wiped whenever the last client leaves.
-    Xvfb ":$n" -screen 0 1024x768x24 -noreset -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    for _ in $(seq $((timeout * 10))); do
-        xdpyinfo >/dev/null 2>&1 && break
-        kill -0 "$xvfb_pid" 2>/dev/null || die "Xvfb did not start on $DISPLAY"
-        sleep 0.1
-    done
-    xdpyinfo >/dev/null 2>&1 || die "Xvfb did not answer on $DISPLAY"
+    . tools/virtual-display.sh
+    start_virtual_display 1024x768x24 || die "no virtual display"
     say "virtual display $DISPLAY"
 else
     say "using display $DISPLAY"

@@ -38,12 +38,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-n=90
-while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1024x768x24 -noreset -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$n"
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+. tools/virtual-display.sh
+start_virtual_display 1024x768x24 || die "no virtual display"
 
 [ -f "$WINEPREFIX/system.reg" ] || { say "making the Wine prefix $WINEPREFIX"; wineboot -i >/dev/null 2>&1; }
 wine winhlp32 "Z:${hlp//\//\\}" >/dev/null 2>&1 &
