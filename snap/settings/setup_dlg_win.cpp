@@ -135,6 +135,6 @@ int RunSetupDialog(HWND owner)
     InitCommonControls();
     UnregisterHotKey(g_hwndMain, SNAP_HOTKEY_ID);
     int result = static_cast<int>(DialogBoxParamA(g_hInstance, "SETUP", owner, (DLGPROC)SetupDlgProc, 0));
-    RegisterSnapHotKey(g_hwndMain);
+    RegisterSnapHotKeyOrTell(g_hwndMain);
     return result;
 }

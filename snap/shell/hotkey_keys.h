@@ -2,6 +2,7 @@
 // Portable: the Windows values are repeated here under names of our own and
 // checked against the SDK's in hotkey_win.cpp.
 #pragma once
+#include <stddef.h>
 #include <stdint.h>
 
 // Modifier flags that the hot key control keeps in the high byte of its code
@@ -27,3 +28,9 @@ unsigned HotKeyToModifiers(unsigned char flags);
 // The two halves of a 16-bit hot key control code.
 inline unsigned char HotKeyFlags(uint16_t code) { return (unsigned char)(code >> 8); }
 inline unsigned char HotKeyVirtualKey(uint16_t code) { return (unsigned char)(code & 0xFF); }
+
+// The key as a user reads it, "Ctrl+Shift+S": the modifiers in the order the
+// hot key control shows them, then the key. Writes at most size bytes, zero
+// included; returns false (out empty) when the code names no key or the text
+// does not fit.
+bool HotKeyName(uint16_t code, char *out, size_t size);

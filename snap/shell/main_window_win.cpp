@@ -25,7 +25,7 @@ static void OnCreate(HWND hwnd)
     // Exit may have been pressed in a box opened from the tray meanwhile.
     if (!IsWindow(hwnd))
         return;
-    RegisterSnapHotKey(hwnd);
+    RegisterSnapHotKeyOrTell(hwnd);
     FixPreviewGeometry(hwnd);
 }
 

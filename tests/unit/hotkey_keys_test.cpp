@@ -43,3 +43,40 @@ TEST(HotKeyCode, SplitsIntoFlagsAndVirtualKey)
 }
 
 }  // namespace
+
+TEST(HotKeyName, ModifiersInControlOrderThenTheKey)
+{
+    struct Case {
+        uint16_t code;
+        const char *name;
+    } cases[] = {
+        {0x0353, "Ctrl+Shift+S"},
+        {0x0453, "Alt+S"},
+        {0x0770, "Ctrl+Shift+Alt+F1"},
+        {0x0287, "Ctrl+F24"},
+        {0x0E2E, "Ctrl+Alt+Delete"},  // the extended flag adds no name
+        {0x0630, "Ctrl+Alt+0"},
+        {0x0469, "Alt+Num 9"},
+        {0x022C, "Ctrl+Print Screen"},
+        {0x02BA, "Ctrl+Key 0xBA"},
+        {0x0041, "A"},
+    };
+    for (const Case &c : cases) {
+        char name[40];
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(HotKeyName(c.code, name, sizeof name));
+        EXPECT_STREQ(c.name, name);
+    }
+}
+
+TEST(HotKeyName, NoKeyOrNoRoomGivesAnEmptyText)
+{
+    char name[13] = "x";
+    EXPECT_FALSE(HotKeyName(0x0300, name, sizeof name));
+    EXPECT_STREQ("", name);
+    EXPECT_TRUE(HotKeyName(0x0353, name, sizeof name));  // exactly 12 characters
+    char small[12] = "x";
+    EXPECT_FALSE(HotKeyName(0x0353, small, sizeof small));
+    EXPECT_STREQ("", small);
+    EXPECT_FALSE(HotKeyName(0x0353, small, 0));
+}
