@@ -1,7 +1,10 @@
 // Times the stages of a full-screen snapshot at 24 and at 8 bits per pixel:
 // the capture into a bitmap (with its DC and bitmap), the conversion into the
 // DIB block, the file write in 4096-byte chunks, and a plain memcpy of the
-// same number of bytes for scale. Prints the median of each stage.
+// same number of bytes for scale. Prints the median of each stage, then one
+// line per run ("run BITS capture convert write memcpy") and the first
+// capture of the process ("first BITS capture") for whoever gathers the
+// figures of several processes.
 //
 //   snap_bench.exe OUTPUT-FILE [RUNS]
 //
@@ -113,6 +116,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
             screen.bottom, GetDeviceCaps(display, BITSPIXEL), runs);
 
     int rc = 0;
+    std::vector<int> depths;
+    std::vector<Timings> all, first;
     for (int bits : {24, 8}) {
         Timings warmUp, t;
         // The first capture in a process pays for setting up the X connection.
@@ -134,6 +139,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         if (!warmUp.capture.empty())
             fprintf(out, "   (first run: capture %.2f)", warmUp.capture[0]);
         fprintf(out, "\n");
+        depths.push_back(bits);
+        all.push_back(t);
+        first.push_back(warmUp);
+    }
+    for (size_t d = 0; d < depths.size(); ++d) {
+        if (!first[d].capture.empty())
+            fprintf(out, "first %d %.3f\n", depths[d], first[d].capture[0]);
+        for (size_t i = 0; i < all[d].capture.size(); ++i)
+            fprintf(out, "run %d %.3f %.3f %.3f %.3f\n", depths[d], all[d].capture[i], all[d].convert[i],
+                    all[d].write[i], all[d].copy[i]);
     }
     fclose(out);
     return rc;

@@ -4,7 +4,9 @@
 //   procstats --out FILE PID
 //
 // Writes one JSON object: "gdi" (GDI objects), "user" (windows, children
-// included), "handles" (kernel handles) and "private", "workingset" (bytes).
+// included), "handles" (kernel handles) and "private", "workingset" and
+// their highest values since the process started, "peakprivate" and
+// "peakworkingset" (bytes).
 // Wine answers GetGuiResources with 0 and lacks GetProcessHandleCount, so the
 // GDI count is read from the process's own GDI handle table (the one its PEB
 // points to, as on NT) and the handle count from the system handle list; a
@@ -168,13 +170,15 @@ int main(int argc, char **argv) {
         mem.privateUsage = mem.pagefileUsage = mem.workingSetSize = 0;
     // Wine leaves PrivateUsage 0 and keeps the committed private bytes in PagefileUsage.
     SIZE_T privateBytes = mem.privateUsage ? mem.privateUsage : mem.pagefileUsage;
+    SIZE_T peakPrivate = mem.peakPagefileUsage > privateBytes ? mem.peakPagefileUsage : privateBytes;
 
     FILE *out = fopen(argv[2], "w");
     if (!out)
         return 1;
-    fprintf(out, "{\"gdi\": %ld, \"user\": %ld, \"handles\": %ld, \"private\": %lu, \"workingset\": %lu}\n",
+    fprintf(out, "{\"gdi\": %ld, \"user\": %ld, \"handles\": %ld, \"private\": %lu, \"workingset\": %lu, "
+                 "\"peakprivate\": %lu, \"peakworkingset\": %lu}\n",
             GdiObjects(process), windows.n, KernelHandles(pid), (unsigned long)privateBytes,
-            (unsigned long)mem.workingSetSize);
+            (unsigned long)mem.workingSetSize, (unsigned long)peakPrivate, (unsigned long)mem.peakWorkingSetSize);
     CloseHandle(process);
     return fclose(out) == 0 ? 0 : 1;
 }

@@ -7,8 +7,9 @@ import harness
 
 
 def process_stats(wine: "harness.Wine", win_pid: int) -> dict:
-    """{"gdi", "user", "handles", "private", "workingset"} of the Windows
-    process ``win_pid``; -1 where Wine could not tell."""
+    """{"gdi", "user", "handles", "private", "workingset", "peakprivate",
+    "peakworkingset"} of the Windows process ``win_pid`` (memory in bytes, the
+    peaks since it started); -1 where Wine could not tell."""
     out = wine.tmp / f"procstats-{win_pid}.json"
     out.unlink(missing_ok=True)
     code = wine.run(harness.exe_path("procstats"), "--out", wine.winpath(out), win_pid, timeout=30)

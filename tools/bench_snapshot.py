@@ -1,0 +1,247 @@
+"""Figures of the snapshot path beside ``xwd -root``, all on one 1920x1080x24
+display in one run (tools/run-bench.sh runs this). Prints medians with their
+spread (min-max, n) and the ratios; asserts nothing.
+
+  1. capture, conversion and 4096-byte writes at 24 and 8 bits
+     (snap_bench.exe) in rounds that alternate with whole ``xwd -root``
+     processes; the first capture of each process beside the later ones.
+  2. hot key to frozen pixels, to the DIB filled and to the Save dialog shown,
+     through the real X key (hotkey_bench.exe, the program's own capture and
+     dialog code): first press in a fresh process beside later presses.
+  3. the resident tamblit95: hot key to its Save dialog mapped on the X
+     display, first press after start-up beside later ones, and its memory
+     idle and at the peak of a full-screen snapshot.
+"""
+
+import argparse
+import re
+import statistics
+import subprocess
+import sys
+import threading
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
+
+import harness  # noqa: E402
+from procstats import process_stats  # noqa: E402
+
+WIDTH, HEIGHT = 1920, 1080
+SETTINGS = r"HKCU\Software\Tamblit\Tamblit95"
+SAVE_CAPTION = "Save Snapshot"
+IDCANCEL = 2
+
+
+def fig(values) -> str:
+    if not values:
+        return "n/a"
+    return (f"{statistics.median(values):8.1f} ({min(values):.1f}-{max(values):.1f}, "
+            f"n={len(values)})")
+
+
+def ratio(a, b) -> str:
+    return f"{statistics.median(a) / statistics.median(b):5.2f}x" if a and b else "  n/a"
+
+
+class MapWatcher:
+    """Wall-clock moments at which top-level X windows are mapped, from xev."""
+
+    def __init__(self, display):
+        self.display = display
+        self.maps: list[tuple[float, str]] = []
+        self.names: dict[str, str] = {}
+        self._proc = subprocess.Popen(
+            ["stdbuf", "-oL", "xev", "-root", "-event", "substructure", "-display", display.name],
+            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        stamp = None
+        for line in self._proc.stdout:
+            if line.startswith("MapNotify"):
+                stamp = time.time()
+            elif stamp is not None:
+                m = re.search(r"window (0x[0-9a-f]+)", line)
+                if m:
+                    # Named now: a dialog cancelled at once is gone a moment later.
+                    self.name(m.group(1))
+                    self.maps.append((stamp, m.group(1)))
+                stamp = None
+
+    def name(self, window: str) -> str:
+        if window not in self.names:
+            self.names[window] = self.display.xdotool("getwindowname", int(window, 16),
+                                                      check=False).strip()
+        return self.names[window]
+
+    def mapped(self, caption: str, after: float, timeout: float = 30) -> float:
+        def find():
+            for stamp, window in list(self.maps):
+                if stamp >= after and self.name(window) == caption:
+                    return stamp
+            return None
+        return harness.wait_for(find, timeout, f"{caption!r} mapped")
+
+    def stop(self):
+        self._proc.terminate()
+        self._proc.wait(5)
+
+
+def stage_figures(wine, rounds, runs, xwd_runs):
+    out = wine.tmp / "bench.txt"
+    xwd_file = wine.tmp / "root.xwd"
+    stages = {bits: {"capture": [], "convert": [], "write": [], "memcpy": [], "first": []}
+              for bits in (24, 8)}
+    xwd = []
+
+    def time_xwd():
+        for _ in range(xwd_runs):
+            t = time.perf_counter()
+            subprocess.run(["xwd", "-root", "-silent", "-out", str(xwd_file)], env=wine.display.env,
+                           check=True)
+            xwd.append((time.perf_counter() - t) * 1000)
+
+    def snap_bench():
+        wine.run(harness.exe_path("snap_bench"), wine.winpath(out), runs, timeout=600)
+        for line in out.read_text().splitlines():
+            f = line.split()
+            if f and f[0] == "run":
+                s = stages[int(f[1])]
+                for key, value in zip(("capture", "convert", "write", "memcpy"), f[2:]):
+                    s[key].append(float(value))
+            elif f and f[0] == "first":
+                stages[int(f[1])]["first"].append(float(f[2]))
+
+    for r in range(rounds):
+        for step in ((time_xwd, snap_bench) if r % 2 == 0 else (snap_bench, time_xwd)):
+            step()
+    xwd_file.unlink(missing_ok=True)
+
+    print(f"1. Stages of a {WIDTH}x{HEIGHT} snapshot, {rounds} alternating rounds, ms")
+    print(f"   xwd -root, whole process        {fig(xwd)}")
+    for bits, s in stages.items():
+        total = [c + v + w for c, v, w in zip(s["capture"], s["convert"], s["write"])]
+        print(f"   {bits:2d} bits capture                  {fig(s['capture'])}  {ratio(s['capture'], xwd)} xwd")
+        print(f"   {bits:2d} bits first capture/process   {fig(s['first'])}  "
+              f"{ratio(s['first'], s['capture'])} later")
+        print(f"   {bits:2d} bits conversion               {fig(s['convert'])}  "
+              f"{ratio(s['convert'], s['memcpy'])} memcpy {fig(s['memcpy'])}")
+        print(f"   {bits:2d} bits 4096-byte writes         {fig(s['write'])}")
+        print(f"   {bits:2d} bits capture+conversion+write {fig(total)}  {ratio(total, xwd)} xwd")
+    return xwd
+
+
+def split_first(values):
+    return values[:1], values[1:]
+
+
+def hotkey_figures(wine, watcher, presses, xwd):
+    out = wine.tmp / "hotkey.txt"
+    out.unlink(missing_ok=True)
+    proc = wine.start(harness.exe_path("hotkey_bench"), wine.winpath(out), presses)
+    harness.wait_for(lambda: out.exists() and "ready" in out.read_text(), 60, "hotkey_bench ready")
+    wine.focus_window("Hotkey Bench")
+    rows = []
+    for i in range(presses):
+        t0 = time.time()
+        wine.display.xdotool("key", "ctrl+shift+s")
+        line = harness.wait_for(
+            lambda: next((l for l in out.read_text().splitlines() if l.startswith(f"press {i + 1} ")),
+                         None), 60, f"press {i + 1}")
+        f = line.split()
+        values = {f[k]: float(f[k + 1]) for k in range(2, len(f), 2)}  # ms since 1970
+        values["mapped"] = watcher.mapped(SAVE_CAPTION, t0) * 1000
+        rows.append({k: v - t0 * 1000 for k, v in values.items()})
+        if i + 1 < presses:
+            wine.focus_window("Hotkey Bench")
+    proc.wait(60)
+
+    print(f"2. Hot key stages (program's capture and Save dialog code), ms after xdotool key")
+    for key, label in (("arrived", "WM_HOTKEY arrives"), ("frozen", "pixels frozen"),
+                       ("converted", "DIB block filled"), ("shown", "Save dialog visible"),
+                       ("mapped", "Save dialog mapped on X")):
+        first, later = split_first([r[key] for r in rows])
+        print(f"   {label:24s} first {fig(first)}  later {fig(later)}  "
+              f"first/later {ratio(first, later)}  later {ratio(later, xwd)} xwd")
+    parts = {"key to frozen": [r["frozen"] for r in rows],
+             "conversion": [r["converted"] - r["frozen"] for r in rows],
+             "dialog creation": [r["shown"] - r["converted"] for r in rows]}
+    for label, values in parts.items():
+        first, later = split_first(values)
+        print(f"   part: {label:17s} first {fig(first)}  later {fig(later)}")
+
+
+def resident_figures(wine, watcher, presses):
+    folder = wine.drive_c / "bench-snaps"
+    folder.mkdir(exist_ok=True)
+    wine.reg_delete_key(SETTINGS)
+    wine.reg_set(SETTINGS + r"\Directories", "SnapshotDir", wine.winpath(folder) + "\\")
+    proc = wine.start("tamblit95")
+    wine.probe.wait_window(caption="Tamblit 95", cls="#32770", visible=True, timeout=60)
+    wine.probe.wait_gone(caption="Tamblit 95", cls="#32770", timeout=60)
+    harness.wait_for(lambda: not wine.probe.hotkey_free("ctrl+shift+s"), 30, "hot key held")
+    win_pid = proc.win_pid()
+    idle = process_stats(wine, win_pid)
+    times, during = [], []
+    for _ in range(presses):
+        wine.focus_window("Wine System Tray")
+        t0 = time.time()
+        wine.display.xdotool("key", "ctrl+shift+s")
+        times.append((watcher.mapped(SAVE_CAPTION, t0) - t0) * 1000)
+        during.append(process_stats(wine, win_pid))
+        wine.probe.wait_window(caption=SAVE_CAPTION, cls="#32770", visible=True, timeout=30)
+        wine.probe.press(IDCANCEL, caption=SAVE_CAPTION, cls="#32770")
+        harness.wait_for(lambda: not [w for w in wine.probe.list(caption=SAVE_CAPTION, cls="#32770")
+                                      if w["visible"]], 30, "Save dialog closed")
+    after = process_stats(wine, win_pid)
+    proc.kill()
+
+    mb = 1 / (1 << 20)
+    bitmap = WIDTH * HEIGHT * 4  # a compatible bitmap of the 32-bit display
+    dib = 40 + WIDTH * HEIGHT * 3
+    first, later = split_first(times)
+    print("3. Resident tamblit95, hot key to its Save dialog mapped on X, ms")
+    print(f"   first press after start-up {fig(first)}  later {fig(later)}  first/later {ratio(first, later)}")
+    print("   memory, MB                  private  working set")
+    print(f"   idle                        {idle['private'] * mb:7.1f}  {idle['workingset'] * mb:7.1f}")
+    for label, s in (("first snapshot, dialog up", during[0]), ("later snapshot, dialog up", during[-1]),
+                     ("after all, idle again", after)):
+        print(f"   {label:27s} {s['private'] * mb:7.1f}  {s['workingset'] * mb:7.1f}")
+    peak_private = max(s["peakprivate"] for s in during + [after])
+    peak_ws = max(s["peakworkingset"] for s in during + [after])
+    print(f"   peak                        {peak_private * mb:7.1f}  {peak_ws * mb:7.1f}")
+    budget = bitmap + dib
+    print(f"   peak - idle: private {(peak_private - idle['private']) * mb:.1f} MB, working set "
+          f"{(peak_ws - idle['workingset']) * mb:.1f} MB; bitmap + DIB {budget * mb:.1f} MB "
+          f"(private {(peak_private - idle['private']) / budget:.2f}x of it)")
+    print(f"   GDI/USER/handles idle {idle['gdi']}/{idle['user']}/{idle['handles']}, "
+          f"after {after['gdi']}/{after['user']}/{after['handles']}")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--rounds", type=int, default=3)
+    parser.add_argument("--runs", type=int, default=15, help="snapshots per snap_bench process")
+    parser.add_argument("--xwd", type=int, default=15, help="xwd processes per round")
+    parser.add_argument("--presses", type=int, default=6)
+    args = parser.parse_args()
+
+    session = harness.Session()
+    try:
+        display = session.display(WIDTH, HEIGHT, 24)
+        wine = session.wine("bench", display)
+        watcher = MapWatcher(display)
+        try:
+            xwd = stage_figures(wine, args.rounds, args.runs, args.xwd)
+            hotkey_figures(wine, watcher, args.presses, xwd)
+            resident_figures(wine, watcher, args.presses)
+        finally:
+            watcher.stop()
+            session.end_test()
+    finally:
+        session.close()
+
+
+if __name__ == "__main__":
+    main()
