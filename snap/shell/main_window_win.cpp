@@ -1,6 +1,7 @@
 #include "snap/shell/main_window_win.h"
 
 #include "snap/engine/snapshot_win.h"
+#include "snap/engine/warm_up_win.h"
 #include "snap/settings/settings_store_win.h"
 #include "snap/settings/snap_settings.h"
 #include "snap/shell/app_state_win.h"
@@ -25,6 +26,9 @@ static void OnCreate(HWND hwnd)
     // Exit may have been pressed in a box opened from the tray meanwhile.
     if (!IsWindow(hwnd))
         return;
+    // Before the key is ours, so that no press waits behind it: the first
+    // snapshot then costs what every later one does.
+    WarmUpSnapshotPath();
     RegisterSnapHotKeyOrTell(hwnd);
     FixPreviewGeometry(hwnd);
 }
