@@ -46,8 +46,13 @@ bool WriteBitmapFileBody(const SnapshotFileSystem &fs, void *file, const uint8_t
 
     const uint8_t *next = static_cast<const uint8_t *>(pixels);
     uint32_t remaining = pixelArraySize;
+    // The first chunk ends where the file reaches a multiple of the chunk
+    // size, so that every later write fills exactly one page of the file.
+    uint32_t headers = BITMAP_FILE_HEADER_SIZE + BITMAP_INFO_HEADER_SIZE + colorTableSize;
+    uint32_t limit = FILE_WRITE_CHUNK - headers % FILE_WRITE_CHUNK;
     while (remaining > 0) {
-        uint32_t chunk = remaining < FILE_WRITE_CHUNK ? remaining : (uint32_t)FILE_WRITE_CHUNK;
+        uint32_t chunk = remaining < limit ? remaining : limit;
+        limit = FILE_WRITE_CHUNK;
         if (!fs.write(fs.context, file, next, chunk))
             return false;
         next += chunk;

@@ -178,6 +178,8 @@ struct Picture {
     }
 };
 
+// The pixel chunks are at most 4096 bytes and, after the first, start at
+// file offsets that are multiples of 4096.
 TEST(BitmapFileBody, HeadersTableThenPixelsInChunksOf4096)
 {
     struct Case {
@@ -185,10 +187,11 @@ TEST(BitmapFileBody, HeadersTableThenPixelsInChunksOf4096)
         uint32_t table;
         std::vector<uint32_t> writes;
     } cases[] = {
-        {10000, 1024, {14, 40, 1024, 4096, 4096, 1808}},
-        {10000, 0, {14, 40, 4096, 4096, 1808}},
-        {8192, 0, {14, 40, 4096, 4096}},
-        {4097, 0, {14, 40, 4096, 1}},
+        {10000, 1024, {14, 40, 1024, 3018, 4096, 2886}},
+        {10000, 0, {14, 40, 4042, 4096, 1862}},
+        {8192, 0, {14, 40, 4042, 4096, 54}},
+        {4043, 0, {14, 40, 4042, 1}},
+        {4042, 0, {14, 40, 4042}},
         {24, 1024, {14, 40, 1024, 24}},
     };
     for (const Case &c : cases) {
