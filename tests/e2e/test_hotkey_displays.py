@@ -1,0 +1,59 @@
+"""The hot key path end to end (full screen to a file, pixels checked) on the
+displays a user may have: 8, 16 and 24 bits per pixel, 640x480 and 1920x1080."""
+
+import pytest
+
+pytest.importorskip("test_resident")
+from test_resident import (exit_program, fresh_settings, snapshot_through_hot_key,  # noqa: E402
+                           start_resident)
+
+from harness import compare_to_pattern, pattern_colour, read_bmp  # noqa: E402
+
+SIZES = [(640, 480), (1920, 1080)]
+DEPTHS = [8, 16, 24]
+PATTERN = (200, 150, 210, 130)
+
+
+def differences(bmp, reference, rect, limit=20):
+    """Pixels of the snapshot (whose origin is the screen's) that differ from
+    the reference capture of rect."""
+    x0, y0, w, h = rect
+    bad = []
+    for y in range(h):
+        got, want = bmp.row(y0 + y)[x0:x0 + w], reference.row(y)
+        bad += [((x0 + x, y0 + y), g, r) for x, (g, r) in enumerate(zip(got, want)) if g != r]
+        if len(bad) >= limit:
+            break
+    return bad[:limit]
+
+
+@pytest.mark.parametrize("depth", DEPTHS)
+@pytest.mark.parametrize("size", SIZES, ids=lambda s: f"{s[0]}x{s[1]}")
+def test_full_screen_through_the_hot_key_on_each_display(e2e_session, size, depth):
+    display = e2e_session.display(size[0], size[1], depth)
+    wine = e2e_session.wine(f"wine{size[0]}x{size[1]}x{depth}", display)
+    folder, _ = fresh_settings(wine, source="Screen")
+    proc = start_resident(wine)
+    pattern = wine.start_pattern(*PATTERN, title="Display Pattern")
+
+    bmp = read_bmp(snapshot_through_hot_key(wine, folder, "Display Pattern"))
+    # Deeper than 8 bits the file is 24 bits, whatever the display's own format.
+    bpp = 8 if depth == 8 else 24
+    assert (bmp.width, bmp.height, bmp.bpp) == (size[0], size[1], bpp)
+    row = (size[0] * bpp // 8 + 3) // 4 * 4
+    assert bmp.file_size == 14 + 40 + (1024 if bpp == 8 else 0) + row * size[1]
+
+    # What the display shows, read independently of the program.
+    reference = wine.probe.capture(*pattern.rect, bpp=24)
+    assert differences(bmp, reference, pattern.rect) == []
+    if depth == 16:
+        # The display holds fewer bits of each colour; the file has what it
+        # holds: the 16 pattern colours stay 16 distinct ones, each near its own.
+        x0, y0, w, h = pattern.rect
+        pairs = {(pattern_colour(x, y, pattern.rect), bmp.pixel(x, y))
+                 for y in range(y0, y0 + h, 5) for x in range(x0, x0 + w, 5)}
+        assert len(pairs) == len({want for want, _ in pairs}) == len({got for _, got in pairs}) == 16
+        assert all(abs(g - w) <= 8 for want, got in pairs for g, w in zip(got, want))
+    else:
+        assert compare_to_pattern(bmp, (0, 0), pattern.rect) == []
+    exit_program(wine, proc)
