@@ -1,41 +1,23 @@
 #!/usr/bin/env bash
-# Builds the snapshot benchmark, runs it on its own 1920x1080x24 virtual
-# display in a fresh Wine prefix and prints the figures. Everything it starts
-# is stopped again and the prefix removed, also when it fails.
+# The snapshot path measured beside `xwd -root`, in one run on one
+# 1920x1080x24 virtual display (tools/bench_snapshot.py: stages, hot key to
+# frozen pixels and to the Save dialog, the resident program's memory), then
+# the endurance run: ENDURANCE (default 200) snapshots in a row with the
+# program's GDI objects, windows, handles and memory read before and after.
+# Prints figures and ratios; the measurement asserts nothing.
 #   BUILD_DIR (default build/win32) is the Windows build directory to use.
+#   Arguments go to bench_snapshot.py (--rounds, --runs, --xwd, --presses).
+# Measure on a quiet machine: other Wine programs slow both sides unevenly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build/win32}
 
+command -v xwd >/dev/null || bash tools/install-deps.sh
 cmake --preset win32 -B "$build" >/dev/null
-cmake --build "$build" -j2 --target snap_bench >/dev/null
-exe="$PWD/$build/bench/snap_bench.exe"
+cmake --build "$build" -j2 >/dev/null
+export TAMBLIT_WIN32_BUILD="$PWD/$build"
 
-work=$(mktemp -d)
-xvfb_pid=""
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# A display number nobody uses; -noreset keeps the screen's contents when the
-# last client leaves.
-display=90
-while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do
-    display=$((display + 1))
-done
-Xvfb ":$display" -screen 0 1920x1080x24 -noreset -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display"
-for _ in $(seq 100); do
-    [ -e "/tmp/.X11-unix/X$display" ] && break
-    sleep 0.1
-done
-
-wineboot -i >/dev/null 2>&1
-wineserver -w
-wine "$exe" 'C:\bench.txt' "${1:-15}" >/dev/null 2>&1 || echo "snap_bench.exe reported a failure" >&2
-cat "$WINEPREFIX/drive_c/bench.txt"
+/usr/bin/python3 tools/bench_snapshot.py "$@"
+echo "4. Endurance: ${ENDURANCE:-200} full-screen snapshots to a file in a row"
+TAMBLIT_ENDURANCE=${ENDURANCE:-200} /usr/bin/python3 -m pytest tests/e2e/test_endurance.py -q -s -p no:cacheprovider 2>&1 |
+    grep -E "^endurance|passed|failed" || true

@@ -51,6 +51,9 @@ def test_many_snapshots_in_a_row_hold_no_more_than_one(wine, destination):
         snapshot()
     after = process_stats(wine, win_pid)
 
+    # The benchmark shows this line (pytest -s).
+    print(f"\nendurance {destination} x{COUNT}: " + ", ".join(
+        f"{k} {before[k]} -> {after[k]}" for k in ("gdi", "user", "handles", "private", "peakprivate")))
     allowed = dict(ALLOWANCE, handles=ALLOWANCE["handles"] + COUNT * platform_handles)
     grown = {k: after[k] - before[k] for k in allowed}
     assert all(before[k] >= 0 for k in allowed), before
