@@ -10,7 +10,9 @@
 //   hotkey_bench.exe OUTPUT-FILE PRESSES
 //
 // The key is Ctrl+Shift+S; a small window named "Hotkey Bench" is shown so
-// that the X keyboard focus can be given to a window of ours.
+// that the X keyboard focus can be given to a window of ours. Start-up warms
+// the path up as the resident program does, so the first press stands for
+// the program's first press.
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -19,6 +21,7 @@
 #include "snap/engine/dib_layout.h"
 #include "snap/engine/gdi_guards_win.h"
 #include "snap/engine/snapshot_dib_win.h"
+#include "snap/engine/warm_up_win.h"
 #include "snap/settings/snap_settings.h"
 #include "snap/shell/app_state_win.h"
 
@@ -111,6 +114,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     g_preciseTime = reinterpret_cast<PreciseTimeFn>(reinterpret_cast<void (*)(void)>(
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
     lstrcpynA(SnapSettings.snapshotDir, "C:\\", sizeof SnapSettings.snapshotDir);
+    WarmUpSnapshotPath();
 
     WNDCLASSA wc = {};
     wc.lpfnWndProc = BenchWndProc;

@@ -7,7 +7,8 @@ spread (min-max, n) and the ratios; asserts nothing.
      processes; the first capture of each process beside the later ones.
   2. hot key to frozen pixels, to the DIB filled and to the Save dialog shown,
      through the real X key (hotkey_bench.exe, the program's own capture and
-     dialog code): first press in a fresh process beside later presses.
+     dialog code, warmed up at start as the program is): first press beside
+     later presses.
   3. the resident tamblit95: hot key to its Save dialog mapped on the X
      display, first press after start-up beside later ones, and its memory
      idle and at the peak of a full-screen snapshot.
