@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commdlg.h>
 #include <mmsystem.h>
+#include <shellapi.h>
 
 #include <initializer_list>
 
@@ -47,8 +48,26 @@ static UINT_PTR CALLBACK EndAtInit(HWND hookDialog, UINT message, WPARAM, LPARAM
     return 0;
 }
 
+// The icons the dialog's list paints (a folder, a bitmap file) come from the
+// shell's image list, filled on first use; the hidden build never paints.
+static void WarmUpListIcons()
+{
+    static const struct {
+        const char *name;
+        DWORD attributes;
+    } ITEMS[] = {{"folder", FILE_ATTRIBUTE_DIRECTORY}, {"snap.bmp", FILE_ATTRIBUTE_NORMAL}};
+    for (const auto &item : ITEMS) {
+        for (UINT size : {SHGFI_SMALLICON, SHGFI_LARGEICON}) {
+            SHFILEINFOA info;
+            SHGetFileInfoA(item.name, item.attributes, &info, sizeof info,
+                           SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | size);
+        }
+    }
+}
+
 static void WarmUpSaveDialog()
 {
+    WarmUpListIcons();
     char path[SNAPSHOT_PATH_SIZE] = "";
     OPENFILENAMEA ofn;
     ZeroMemory(&ofn, sizeof ofn);
