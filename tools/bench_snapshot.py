@@ -133,11 +133,13 @@ def stage_figures(wine, rounds, runs, xwd_runs):
     return xwd
 
 
-def split_first(values):
-    return values[:1], values[1:]
+def split_runs(runs, value):
+    """First presses of each process, and all later presses."""
+    return [value(r[0]) for r in runs], [value(x) for r in runs for x in r[1:]]
 
 
-def hotkey_figures(wine, watcher, presses, xwd):
+def hotkey_run(wine, watcher, presses):
+    """One hotkey_bench process; a dict of ms after the key per press."""
     out = wine.tmp / "hotkey.txt"
     out.unlink(missing_ok=True)
     proc = wine.start(harness.exe_path("hotkey_bench"), wine.winpath(out), presses)
@@ -157,27 +159,29 @@ def hotkey_figures(wine, watcher, presses, xwd):
         if i + 1 < presses:
             wine.focus_window("Hotkey Bench")
     proc.wait(60)
+    return rows
 
-    print(f"2. Hot key stages (program's capture and Save dialog code), ms after xdotool key")
+
+def hotkey_figures(wine, watcher, starts, presses, xwd):
+    runs = [hotkey_run(wine, watcher, presses) for _ in range(starts)]
+
+    print("2. Hot key stages (program's capture and Save dialog code), ms after xdotool key")
     for key, label in (("arrived", "WM_HOTKEY arrives"), ("frozen", "pixels frozen"),
                        ("converted", "DIB block filled"), ("shown", "Save dialog visible"),
                        ("mapped", "Save dialog mapped on X")):
-        first, later = split_first([r[key] for r in rows])
+        first, later = split_runs(runs, lambda r: r[key])
         print(f"   {label:24s} first {fig(first)}  later {fig(later)}  "
               f"first/later {ratio(first, later)}  later {ratio(later, xwd)} xwd")
-    parts = {"key to frozen": [r["frozen"] for r in rows],
-             "conversion": [r["converted"] - r["frozen"] for r in rows],
-             "dialog creation": [r["shown"] - r["converted"] for r in rows]}
-    for label, values in parts.items():
-        first, later = split_first(values)
+    parts = {"key to frozen": lambda r: r["frozen"],
+             "conversion": lambda r: r["converted"] - r["frozen"],
+             "dialog creation": lambda r: r["shown"] - r["converted"]}
+    for label, part in parts.items():
+        first, later = split_runs(runs, part)
         print(f"   part: {label:17s} first {fig(first)}  later {fig(later)}")
 
 
-def resident_figures(wine, watcher, presses):
-    folder = wine.drive_c / "bench-snaps"
-    folder.mkdir(exist_ok=True)
-    wine.reg_delete_key(SETTINGS)
-    wine.reg_set(SETTINGS + r"\Directories", "SnapshotDir", wine.winpath(folder) + "\\")
+def resident_run(wine, watcher, presses):
+    """One start of tamblit95: key-to-dialog times and memory readings."""
     proc = wine.start("tamblit95")
     wine.probe.wait_window(caption="Tamblit 95", cls="#32770", visible=True, timeout=60)
     wine.probe.wait_gone(caption="Tamblit 95", cls="#32770", timeout=60)
@@ -197,11 +201,22 @@ def resident_figures(wine, watcher, presses):
                                       if w["visible"]], 30, "Save dialog closed")
     after = process_stats(wine, win_pid)
     proc.kill()
+    proc.wait(30)
+    return times, idle, during, after
+
+
+def resident_figures(wine, watcher, starts, presses):
+    folder = wine.drive_c / "bench-snaps"
+    folder.mkdir(exist_ok=True)
+    wine.reg_delete_key(SETTINGS)
+    wine.reg_set(SETTINGS + r"\Directories", "SnapshotDir", wine.winpath(folder) + "\\")
+    runs = [resident_run(wine, watcher, presses) for _ in range(starts)]
+    times, idle, during, after = runs[-1]
 
     mb = 1 / (1 << 20)
     bitmap = WIDTH * HEIGHT * 4  # a compatible bitmap of the 32-bit display
     dib = 40 + WIDTH * HEIGHT * 3
-    first, later = split_first(times)
+    first, later = split_runs([r[0] for r in runs], lambda t: t)
     print("3. Resident tamblit95, hot key to its Save dialog mapped on X, ms")
     print(f"   first press after start-up {fig(first)}  later {fig(later)}  first/later {ratio(first, later)}")
     print("   memory, MB                  private  working set")
@@ -225,7 +240,8 @@ def main():
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--runs", type=int, default=15, help="snapshots per snap_bench process")
     parser.add_argument("--xwd", type=int, default=15, help="xwd processes per round")
-    parser.add_argument("--presses", type=int, default=6)
+    parser.add_argument("--presses", type=int, default=6, help="hot key presses per process")
+    parser.add_argument("--starts", type=int, default=3, help="processes started for the hot key figures")
     args = parser.parse_args()
 
     session = harness.Session()
@@ -235,8 +251,8 @@ def main():
         watcher = MapWatcher(display)
         try:
             xwd = stage_figures(wine, args.rounds, args.runs, args.xwd)
-            hotkey_figures(wine, watcher, args.presses, xwd)
-            resident_figures(wine, watcher, args.presses)
+            hotkey_figures(wine, watcher, args.starts, args.presses, xwd)
+            resident_figures(wine, watcher, args.starts, args.presses)
         finally:
             watcher.stop()
             session.end_test()

@@ -36,6 +36,21 @@ static void WarmUpCapture()
     }
 }
 
+// Paints the dialog with its list and toolbar into a bitmap nobody sees: the
+// first painting loads icons, bitmaps and fonts that later ones reuse.
+static void PaintAside(HWND dialog)
+{
+    RECT rect;
+    GetWindowRect(dialog, &rect);
+    DcGuard screen(CreateDCA("DISPLAY", NULL, NULL, NULL));
+    DcGuard memory(CreateCompatibleDC(screen));
+    GdiObjectGuard canvas(CreateCompatibleBitmap(screen, rect.right - rect.left, rect.bottom - rect.top));
+    SelectGuard selected(memory, canvas.object);
+    if (memory.dc && canvas.object)
+        SendMessageA(dialog, WM_PRINT, (WPARAM)memory.dc,
+                     PRF_NONCLIENT | PRF_CLIENT | PRF_CHILDREN | PRF_ERASEBKGND);
+}
+
 // Ends the dialog as soon as it is built. Wine still maps it for a moment,
 // so it is first moved where no screen shows it.
 static UINT_PTR CALLBACK EndAtInit(HWND hookDialog, UINT message, WPARAM, LPARAM lParam)
@@ -43,6 +58,7 @@ static UINT_PTR CALLBACK EndAtInit(HWND hookDialog, UINT message, WPARAM, LPARAM
     if (message == WM_NOTIFY && reinterpret_cast<const NMHDR *>(lParam)->code == CDN_INITDONE) {
         HWND dialog = GetParent(hookDialog);
         SetWindowPos(dialog, NULL, OFF_SCREEN, OFF_SCREEN, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        PaintAside(dialog);
         EndDialog(dialog, IDCANCEL);
     }
     return 0;
