@@ -96,6 +96,61 @@ struct SystemPaletteScope {
     SystemPaletteScope &operator=(const SystemPaletteScope &) = delete;
 };
 
+enum {
+    BAND_BYTES = 256 * 1024,  // staging for 32-bit rows on their way to 24 bits
+    DISPLAY_BITS_32 = 32
+};
+
+// Packs one row of 32-bit pixels (blue, green, red, unused) into 24 bits,
+// four pixels into three 32-bit words at a time (little-endian, as every
+// machine this runs on).
+static void PackRow32To24(const BYTE *from, BYTE *to, LONG width)
+{
+    LONG x = 0;
+    for (; x + 4 <= width; x += 4, from += 16, to += 12) {
+        DWORD p[4], w[3];
+        memcpy(p, from, sizeof p);
+        w[0] = (p[0] & 0xFFFFFF) | (p[1] << 24);
+        w[1] = ((p[1] >> 8) & 0xFFFF) | (p[2] << 16);
+        w[2] = ((p[2] >> 16) & 0xFF) | (p[3] << 8);
+        memcpy(to, w, sizeof w);
+    }
+    for (; x < width; ++x, from += 4, to += 3) {
+        to[0] = from[0];
+        to[1] = from[1];
+        to[2] = from[2];
+    }
+}
+
+// On a 32-bit display GDI's own 32-to-24 conversion costs several times a
+// copy of the pixels: read them unconverted, a band of rows at a time into a
+// small buffer, and pack each row into the block. Every pixel is still read
+// once and ends in the block. False when the staging buffer is not there.
+static bool ReadPixels24From32(HDC memoryDc, HBITMAP captured, SnapshotDib *dib)
+{
+    const BITMAPINFOHEADER set = *dib->header;
+    const LONG width = set.biWidth, height = set.biHeight;
+    const DWORD rowIn = (DWORD)width * 4, rowOut = ((DWORD)width * 3 + 3) & ~3u;
+    if (rowIn == 0 || rowIn > BAND_BYTES)
+        return false;
+    const UINT bandRows = BAND_BYTES / rowIn;
+    BYTE *band = static_cast<BYTE *>(malloc((size_t)bandRows * rowIn));
+    if (!band)
+        return false;
+    BITMAPINFO as32;
+    memset(&as32, 0, sizeof as32);
+    as32.bmiHeader = set;
+    as32.bmiHeader.biBitCount = DISPLAY_BITS_32;
+    for (LONG first = 0; first < height; first += (LONG)bandRows) {
+        UINT rows = (UINT)(height - first) < bandRows ? (UINT)(height - first) : bandRows;
+        GetDIBits(memoryDc, captured, (UINT)first, rows, band, &as32, DIB_RGB_COLORS);
+        for (UINT r = 0; r < rows; ++r)
+            PackRow32To24(band + r * rowIn, dib->pixels + (DWORD)(first + (LONG)r) * rowOut, width);
+    }
+    free(band);
+    return true;
+}
+
 static void ReadPixels(HDC memoryDc, HBITMAP captured, SnapshotDib *dib)
 {
     // GetDIBits fills in fields such as biSizeImage; the block keeps the
@@ -113,7 +168,8 @@ void ReadSnapshotPixels(HDC displayDc, HDC memoryDc, HBITMAP captured, SnapshotD
     if (GetDeviceCaps(displayDc, RASTERCAPS) & RC_PALETTE) {
         SystemPaletteScope realised(displayDc, memoryDc);
         ReadPixels(memoryDc, captured, dib);
-    } else {
+    } else if (!(dib->header->biBitCount == 24 && GetDeviceCaps(displayDc, BITSPIXEL) == DISPLAY_BITS_32 &&
+                 ReadPixels24From32(memoryDc, captured, dib))) {
         ReadPixels(memoryDc, captured, dib);
     }
 }
