@@ -13,6 +13,13 @@ struct DcGuard {
             DeleteDC(dc);
     }
     operator HDC() const { return dc; }
+    // Deletes the context before the scope ends.
+    void Release()
+    {
+        if (dc)
+            DeleteDC(dc);
+        dc = NULL;
+    }
     DcGuard(const DcGuard &) = delete;
     DcGuard &operator=(const DcGuard &) = delete;
 };
@@ -25,6 +32,13 @@ struct GdiObjectGuard {
     {
         if (object)
             DeleteObject(object);
+    }
+    // Deletes the object before the scope ends (select it out first).
+    void Release()
+    {
+        if (object)
+            DeleteObject(object);
+        object = NULL;
     }
     GdiObjectGuard(const GdiObjectGuard &) = delete;
     GdiObjectGuard &operator=(const GdiObjectGuard &) = delete;
@@ -49,6 +63,13 @@ struct SelectGuard {
     {
         if (previous)
             SelectObject(dc, previous);
+    }
+    // Selects the previous object back before the scope ends.
+    void Release()
+    {
+        if (previous)
+            SelectObject(dc, previous);
+        previous = NULL;
     }
     SelectGuard(const SelectGuard &) = delete;
     SelectGuard &operator=(const SelectGuard &) = delete;

@@ -74,6 +74,14 @@ static int CaptureAndDeliver(HWND owner, const RECT *rect, int destination, HBIT
     if (!ComputeDibLayout(width, height, SnapSettings.bitsPerPixel, &layout) || !AllocSnapshotDib(layout, &dib))
         return NoMemory;
     ReadSnapshotPixels(display, memory, static_cast<HBITMAP>(captured.object), &dib);
+    if (destination != Clipboard) {
+        // The file and the printer work from the block alone: the captured
+        // bitmap, as large again, is not kept while their dialogs wait.
+        selected.Release();
+        captured.Release();
+        memory.Release();
+        display.Release();
+    }
     const Capture capture = {owner, display, memory, width, height};
     return Deliver(capture, &dib, destination, playSound);
 }

@@ -6,7 +6,8 @@
 // Writes one JSON object: "gdi" (GDI objects), "user" (windows, children
 // included), "handles" (kernel handles) and "private", "workingset" and
 // their highest values since the process started, "peakprivate" and
-// "peakworkingset" (bytes).
+// "peakworkingset" (bytes; Wine 8 keeps no peak of the private bytes and
+// reports the current value there).
 // Wine answers GetGuiResources with 0 and lacks GetProcessHandleCount, so the
 // GDI count is read from the process's own GDI handle table (the one its PEB
 // points to, as on NT) and the handle count from the system handle list; a

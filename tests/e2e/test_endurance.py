@@ -7,8 +7,9 @@ import os
 import pytest
 
 pytest.importorskip("test_resident")
-from test_resident import CAPTION, exit_program, fresh_settings, start_resident  # noqa: E402
+from test_resident import CAPTION, exit_program, fresh_settings, wait_resident  # noqa: E402
 
+from printing import print_server_fixture  # noqa: E402
 from procstats import process_stats  # noqa: E402
 
 COUNT = int(os.environ.get("TAMBLIT_ENDURANCE", "30"))
@@ -20,7 +21,10 @@ ALLOWANCE = {"gdi": 4, "user": 0, "handles": 4, "private": 2 << 20}
 PLATFORM_HANDLES_PER_SAVE = 1
 
 
-def to_file(wine, folder):
+print_server = pytest.fixture(scope="module")(print_server_fixture)
+
+
+def to_file(wine, folder, printer):
     target = folder / "endurance.bmp"
     wine.probe.save_dialog_answer(target, caption="Save Snapshot", timeout=30)
     assert wine.probe.answer_message_box(CAPTION, timeout=30) == "Snapshot file created."
@@ -28,20 +32,36 @@ def to_file(wine, folder):
     target.unlink()
 
 
+def to_clipboard(wine, folder, printer):
+    assert wine.probe.answer_message_box(CAPTION, timeout=30) == "Snapshot copied to Clipboard."
+
+
+def to_printer(wine, folder, printer):
+    wine.probe.wait_window(caption="Print", cls="#32770", visible=True, timeout=30)
+    wine.probe.press(1, caption="Print")  # OK
+    printer.wait_pdf()
+    printer.clear()
+
+
 # destination: (deliver, handles the platform keeps per snapshot)
-DESTINATIONS = {"File": (to_file, PLATFORM_HANDLES_PER_SAVE)}
+DESTINATIONS = {"File": (to_file, PLATFORM_HANDLES_PER_SAVE), "Clipboard": (to_clipboard, 0),
+                "Printer": (to_printer, 0)}
 
 
 @pytest.mark.parametrize("destination", DESTINATIONS)
-def test_many_snapshots_in_a_row_hold_no_more_than_one(wine, destination):
+def test_many_snapshots_in_a_row_hold_no_more_than_one(request, wine, destination):
     folder, _ = fresh_settings(wine, source="Screen", destination=destination)
-    proc = start_resident(wine)
+    printer = request.getfixturevalue("print_server") if destination == "Printer" else None
+    if printer:
+        printer.clear()
+    proc = wine.start("tamblit95", env=printer.env if printer else None)
+    wait_resident(wine)
     win_pid = proc.win_pid()
     deliver, platform_handles = DESTINATIONS[destination]
 
     def snapshot():
         wine.probe.keys("ctrl+shift+s")
-        deliver(wine, folder)
+        deliver(wine, folder, printer)
 
     # The first snapshot may keep what the platform keeps once (the hidden
     # Save dialog that Wine holds until the next one).
