@@ -8,7 +8,10 @@
 static_assert(sizeof(BITMAPINFOHEADER) == BITMAP_INFO_HEADER_SIZE, "packed DIB header");
 static_assert(sizeof(RGBQUAD) * PALETTE_ENTRIES_8BPP == COLOR_TABLE_SIZE_8BPP, "colour table");
 
-enum { LOGPALETTE_VERSION = 0x300 };
+enum {
+    LOGPALETTE_VERSION = 0x300,
+    CAPTURE_STRIP_BYTES = 256 * 1024  // at 32 bits per pixel
+};
 
 bool AllocSnapshotDib(const DibLayout &layout, SnapshotDib *dib)
 {
@@ -44,7 +47,14 @@ void CaptureScreenRect(HDC displayDc, HDC memoryDc, const RECT *rect, HBITMAP fr
     const int width = rect->right - rect->left;
     const int height = rect->bottom - rect->top;
     if (!frozenScreen) {
-        BitBlt(memoryDc, 0, 0, width, height, displayDc, rect->left, rect->top, SRCCOPY);
+        // In strips: the platform brings each copy from the screen through a
+        // buffer of its own as large as the copy, which would double the
+        // memory a full-screen snapshot needs for a moment.
+        const int strip = width > 0 && width < CAPTURE_STRIP_BYTES / 4 ? CAPTURE_STRIP_BYTES / 4 / width : 1;
+        for (int y = 0; y < height; y += strip) {
+            const int rows = height - y < strip ? height - y : strip;
+            BitBlt(memoryDc, 0, y, width, rows, displayDc, rect->left, rect->top + y, SRCCOPY);
+        }
         return;
     }
     // A rectangle dragged past the edge of the frozen screen has no pixels
@@ -97,7 +107,7 @@ struct SystemPaletteScope {
 };
 
 enum {
-    BAND_BYTES = 256 * 1024,  // staging for 32-bit rows on their way to 24 bits
+    BAND_BYTES = 128 * 1024,  // staging for 32-bit rows on their way to 24 bits
     DISPLAY_BITS_32 = 32
 };
 
