@@ -18,6 +18,6 @@ cmake --build "$build" -j2 >/dev/null
 export TAMBLIT_WIN32_BUILD="$PWD/$build"
 
 /usr/bin/python3 tools/bench_snapshot.py "$@" || echo "bench_snapshot.py failed; figures above are incomplete"
-echo "4. Endurance: ${ENDURANCE:-200} full-screen snapshots to a file in a row"
+echo "4. Endurance: ${ENDURANCE:-200} full-screen snapshots in a row to each destination"
 TAMBLIT_ENDURANCE=${ENDURANCE:-200} /usr/bin/python3 -m pytest tests/e2e/test_endurance.py -q -s -p no:cacheprovider 2>&1 |
     grep -E "^endurance|passed|failed" || true
