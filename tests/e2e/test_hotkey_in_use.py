@@ -10,7 +10,7 @@ pytest.importorskip("test_resident")
 from test_resident import (CAPTION, DIALOG, exit_program, fresh_settings,  # noqa: E402
                            open_full_sign_on, start_program)
 from test_settings_resident import close_setup, open_setup  # noqa: E402
-from test_settings import IDCANCEL, IDOK  # noqa: E402
+from settings_dialogs import IDCANCEL, IDOK  # noqa: E402
 
 IN_USE = ("The hot key Ctrl+Shift+S is in use by another program. "
           "Choose another hot key in Setup.")

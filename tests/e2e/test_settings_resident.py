@@ -9,7 +9,7 @@ pytest.importorskip("test_resident")
 from test_resident import (DIALOG, ID_DESTINATION, ID_HOTKEY as ID_SIGNON_HOTKEY,  # noqa: E402
                            ID_SETUP as ID_SIGNON_SETUP, IDOK, TRAY_WINDOW_NAME, control,
                            exit_program, fresh_settings, open_full_sign_on, start_resident)
-from test_settings import (  # noqa: E402
+from settings_dialogs import (  # noqa: E402
     ID_8BIT, ID_24BIT, ID_ACTIVEWINDOW, ID_BOTTOM, ID_DIRECTORY, ID_HOTKEY, ID_LEFT, ID_RIGHT,
     ID_SAVE, ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER, IDCANCEL, SETTINGS, SetupDialog,
     margin_texts, stored_values)
