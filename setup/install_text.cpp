@@ -38,24 +38,6 @@ bool JoinDirectoryFile(char *out, size_t outSize, const char *directory, const c
                        snprintf(out, outSize, "%s%s%s", directory, ends ? "" : "\\", name));
 }
 
-bool JoinBesideModule(char *out, size_t outSize, const char *modulePath, const char *name)
-{
-    if (outSize == 0)
-        return false;
-    size_t dirLength = 0;
-    for (size_t i = 0; modulePath[i] != '\0'; ++i) {
-        char c = modulePath[i];
-        if (c == '\\' || c == '/' || c == ':')
-            dirLength = i + 1;
-    }
-    size_t nameLength = strlen(name);
-    if (dirLength >= outSize || nameLength >= outSize - dirLength)
-        return FitOrRefuse(out, outSize, -1);
-    memcpy(out, modulePath, dirLength);
-    memcpy(out + dirLength, name, nameLength + 1);
-    return true;
-}
-
 bool MakeUninstallCommand(char *out, size_t outSize, const char *installDirectory)
 {
     if (outSize == 0)

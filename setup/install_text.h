@@ -15,10 +15,6 @@ bool MakeInstallDirectory(char *out, size_t outSize, const char *windowsDirector
 // with out empty, when it does not fit: a cut path names another file.
 bool JoinDirectoryFile(char *out, size_t outSize, const char *directory, const char *name);
 
-// The directory part of modulePath (up to and including its last '\', '/' or
-// ':') followed by name, refused the same way.
-bool JoinBesideModule(char *out, size_t outSize, const char *modulePath, const char *name);
-
 // The uninstall command: the installed setup.exe in quotation marks (its path
 // holds a blank, and unquoted Windows may run C:\Program.exe instead) and
 // the switch, "\"C:\Program Files\Tamblit95\setup.exe\" /u".
