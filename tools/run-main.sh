@@ -44,6 +44,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 work=$WINEPREFIX/drive_c/tamblit-main
 work_win='C:\tamblit-main'
 
+. tools/virtual-display.sh
 cleanup() {
     local rc=$?
     set +e
@@ -55,10 +56,7 @@ cleanup() {
         wineserver -k 2>/dev/null
         wineserver -w 2>/dev/null
     fi
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null
-        wait "$xvfb_pid" 2>/dev/null
-    fi
+    stop_virtual_display
     exit "$rc"
 }
 trap cleanup EXIT
@@ -66,7 +64,6 @@ trap 'exit 130' INT TERM
 
 # --- display ---------------------------------------------------------------
 if [ -z "${DISPLAY:-}" ]; then
-    . tools/virtual-display.sh
     start_virtual_display 1024x768x24 || die "no virtual display"
     say "virtual display $DISPLAY"
 else

@@ -25,20 +25,17 @@ export WINEPREFIX=$root/build/help-prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 xvfb_pid=""
+. tools/virtual-display.sh
 cleanup() {
     local rc=$?
     set +e
     [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null && wineserver -w 2>/dev/null
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null
-        wait "$xvfb_pid" 2>/dev/null
-    fi
+    stop_virtual_display
     exit "$rc"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-. tools/virtual-display.sh
 start_virtual_display 1024x768x24 || die "no virtual display"
 
 [ -f "$WINEPREFIX/system.reg" ] || { say "making the Wine prefix $WINEPREFIX"; wineboot -i >/dev/null 2>&1; }

@@ -17,3 +17,12 @@ start_virtual_display() {
     printf 'Xvfb did not answer on %s\n' "$DISPLAY" >&2
     return 1
 }
+
+# Stops the display that start_virtual_display started, if any.
+stop_virtual_display() {
+    if [ -n "${xvfb_pid:-}" ]; then
+        kill "$xvfb_pid" 2>/dev/null
+        wait "$xvfb_pid" 2>/dev/null
+    fi
+    return 0
+}
