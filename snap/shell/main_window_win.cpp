@@ -91,6 +91,11 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_TRAYNOTIFY:
         HandleTrayNotify(hwnd, wParam, lParam);
         return 0;
+    case WM_CLOSE:
+        // The window is only ever seen as the preview: closing it ends the
+        // preview, never the program (Exit in the sign-on box does that).
+        ClosePreview(hwnd);
+        return 0;
     case WM_DESTROY:
         OnDestroy(hwnd);
         return 0;

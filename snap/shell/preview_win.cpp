@@ -214,15 +214,23 @@ static RECT BandInImage(HWND hwnd)
     return rect;
 }
 
-void OnPreviewButtonUp(HWND hwnd)
+// Takes the band off the screen and gives the cursor and the mouse back; the
+// window stays up with its frozen image until the caller is done with it.
+static void EndSelection()
 {
-    if (!PreviewState.active || !PreviewState.dragging)
-        return;
-    InvertBand();
+    if (PreviewState.dragging)
+        InvertBand();
     PreviewState.dragging = FALSE;
     PreviewState.active = FALSE;
     SetCursor(PreviewState.savedCursor);
     ReleaseCapture();
+}
+
+void OnPreviewButtonUp(HWND hwnd)
+{
+    if (!PreviewState.active || !PreviewState.dragging)
+        return;
+    EndSelection();
 
     if (!IsRectEmpty(&PreviewState.band)) {
         RECT rect = BandInImage(hwnd);
@@ -231,6 +239,18 @@ void OnPreviewButtonUp(HWND hwnd)
         TakeSnapshot(hwnd, &rect, SnapSettings.destination, PreviewState.frozenBitmap, FALSE);
         PreviewState.delivering = FALSE;
     }
+    ShowWindow(hwnd, SW_HIDE);
+    DropFrozenBitmap();
+}
+
+void ClosePreview(HWND hwnd)
+{
+    // Inside the band's Save or print dialog the snapshot under way finishes
+    // the preview itself; the frozen image is still being read.
+    if (PreviewState.delivering)
+        return;
+    if (PreviewState.active)
+        EndSelection();
     ShowWindow(hwnd, SW_HIDE);
     DropFrozenBitmap();
 }

@@ -21,3 +21,8 @@ void OnPreviewPaint(HWND hwnd);
 void OnPreviewButtonDown();
 void OnPreviewMouseMove();
 void OnPreviewButtonUp(HWND hwnd);
+
+// WM_CLOSE on the main window (Alt+F4, the system menu): ends a preview
+// without a snapshot. The program itself stays resident; nothing happens
+// when no preview is up.
+void ClosePreview(HWND hwnd);

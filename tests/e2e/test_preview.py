@@ -5,7 +5,7 @@ over it with the real mouse; every file is checked pixel by pixel."""
 import pytest
 
 from harness import compare_to_pattern, read_bmp, read_file_when_stable
-from preview import drag, main_window, model_origin, wait_closed, wait_preview
+from preview import MAIN_CLASS, drag, main_window, model_origin, wait_closed, wait_preview
 from procstats import process_stats
 from xcursor import x_cursor
 from test_resident import exit_program, fresh_settings, start_resident
@@ -156,11 +156,18 @@ def frame_drawn(wine, mx, my):
 
 def preview_once(wine, mx, my, kind):
     """One preview ended by a click, by a click after the key was pressed again,
-    or by a drag whose Save dialog is cancelled."""
+    by a drag whose Save dialog is cancelled, or by Alt+F4 in mid-drag."""
     open_preview(wine)
     if kind == "again":
         wine.probe.keys(HOT_KEY)
-    if kind == "cancel":
+    if kind == "close":
+        wine.display.move_pointer(mx + 15, my + 20)
+        wine.display.xdotool("mousedown", 1)
+        wine.display.move_pointer(mx + 60, my + 50)
+        wine.probe.keys("alt+f4", cls=MAIN_CLASS)
+        wait_closed(wine)
+        wine.display.xdotool("mouseup", 1)
+    elif kind == "cancel":
         drag(wine, (mx + 15, my + 20), (mx + 100, my + 80))
         wine.probe.wait_window(caption=SAVE, cls="#32770", visible=True, timeout=30)
         wine.probe.press(2, ctlclass="Button", caption=SAVE, cls="#32770")
@@ -199,7 +206,7 @@ def test_key_again_freezes_the_preview_itself_and_previews_leave_no_gdi_object(w
 
     # Each way of ending a preview once, then twenty more: the frozen bitmaps,
     # the contexts of the model and of the band are all given back.
-    kinds = ["click", "again", "cancel"]
+    kinds = ["click", "again", "cancel", "close"]
     for kind in kinds:
         preview_once(wine, mx, my, kind)
     before = process_stats(wine, win_pid)["gdi"]
@@ -207,4 +214,9 @@ def test_key_again_freezes_the_preview_itself_and_previews_leave_no_gdi_object(w
     for i in range(20):
         preview_once(wine, mx, my, kinds[i % len(kinds)])
     assert process_stats(wine, win_pid)["gdi"] == before
+    # Closed, the preview snapped nothing; closing the hidden window ends nothing.
+    assert [p.name for p in folder.iterdir()] == ["again.bmp"]
+    wine.probe.close(cls=MAIN_CLASS)
+    preview_once(wine, mx, my, "click")
+    assert proc.alive and not wine.probe.hotkey_free(HOT_KEY)
     exit_program(wine, proc)
