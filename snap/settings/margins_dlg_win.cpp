@@ -21,6 +21,7 @@ const MarginBox MARGIN_BOXES[] = {
 
 BOOL OnInitDialog(HWND dlg)
 {
+    g_hwndOpenDialog = dlg;
     // Not centred: the template's (0, 0) puts it at the owner's client corner.
     for (const MarginBox &box : MARGIN_BOXES) {
         char text[MARGIN_TEXT_SIZE];
@@ -64,5 +65,7 @@ BOOL CALLBACK MarginsDlgProc(HWND dlg, UINT message, WPARAM wParam, LPARAM)
 
 int RunMarginsDialog(HWND owner)
 {
-    return static_cast<int>(DialogBoxParamA(g_hInstance, "MARGINS", owner, (DLGPROC)MarginsDlgProc, 0));
+    int result = static_cast<int>(DialogBoxParamA(g_hInstance, "MARGINS", owner, (DLGPROC)MarginsDlgProc, 0));
+    g_hwndOpenDialog = owner;
+    return result;
 }

@@ -26,6 +26,7 @@ void EnablePageSetup(HWND dlg)
 
 BOOL OnInitDialog(HWND dlg)
 {
+    g_hwndOpenDialog = dlg;
     CenterWindow(dlg);
     SetDlgItemTextA(dlg, IDC_SETUP_DIRECTORY, SnapSettings.snapshotDir);
 
@@ -135,6 +136,7 @@ int RunSetupDialog(HWND owner)
     InitCommonControls();
     UnregisterHotKey(g_hwndMain, SNAP_HOTKEY_ID);
     int result = static_cast<int>(DialogBoxParamA(g_hInstance, "SETUP", owner, (DLGPROC)SetupDlgProc, 0));
+    g_hwndOpenDialog = owner;
     RegisterSnapHotKeyOrTell(g_hwndMain);
     return result;
 }

@@ -2,3 +2,4 @@
 
 HINSTANCE g_hInstance;
 HWND g_hwndMain;
+HWND g_hwndOpenDialog;

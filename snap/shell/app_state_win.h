@@ -4,7 +4,11 @@
 #include <windows.h>
 
 extern HINSTANCE g_hInstance;  // every resource is loaded from it by name
-extern HWND g_hwndMain;        // stored once CreateWindowExA returns
+extern HWND g_hwndMain;        // stored as the window is created, before its start-up runs
+// The sign-on box, or the Setup or Page Setup dialog opened from it, whichever
+// is innermost; NULL while none is open. A tray click brings it to the front
+// rather than opening a second one.
+extern HWND g_hwndOpenDialog;
 
 // Window messages and ids that cross between the shell's pieces.
 enum {

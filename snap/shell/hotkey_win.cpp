@@ -22,6 +22,9 @@ static_assert(HOTKEY_MOD_ALT == MOD_ALT && HOTKEY_MOD_CONTROL == MOD_CONTROL &&
 
 BOOL RegisterSnapHotKey(HWND hwnd)
 {
+    // Our own key, held from an earlier registration (a Setup closed during
+    // the start-up sign-on), would otherwise read as another program's.
+    UnregisterHotKey(hwnd, SNAP_HOTKEY_ID);
     const uint16_t code = SnapSettings.hotKeyCode;
     return RegisterHotKey(hwnd, SNAP_HOTKEY_ID, HotKeyToModifiers(HotKeyFlags(code)),
                           HotKeyVirtualKey(code));

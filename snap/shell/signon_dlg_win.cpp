@@ -33,13 +33,19 @@ static const char *DestinationLine()
     }
 }
 
+static void ShowButtons(HWND dlg, int show)
+{
+    for (int id : SIGNON_BUTTONS)
+        ShowWindow(GetDlgItem(dlg, id), show);
+}
+
 static BOOL OnInitDialog(HWND dlg, BOOL startupForm)
 {
+    g_hwndOpenDialog = dlg;
     CenterWindow(dlg);
     SetDlgItemTextA(dlg, IDC_SIGNON_DESTINATION, DestinationLine());
     if (startupForm) {
-        for (int id : SIGNON_BUTTONS)
-            ShowWindow(GetDlgItem(dlg, id), SW_HIDE);
+        ShowButtons(dlg, SW_HIDE);
         SetTimer(dlg, SIGNON_TIMER_ID, SIGNON_STARTUP_MS, NULL);
     }
     SendDlgItemMessageA(dlg, IDC_SIGNON_HOTKEY, HKM_SETHOTKEY, SnapSettings.hotKeyCode, 0);
@@ -98,5 +104,18 @@ BOOL CALLBACK SignOnDlgProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam
 
 void ShowSignOnDialog(HWND owner, BOOL startupForm)
 {
+    if (g_hwndOpenDialog) {
+        // One of each: a box already up (or the Setup or Page Setup dialog
+        // in front of it) comes forward. A start-up box asked for from the
+        // tray stays up with its buttons, as a box opened there would.
+        HWND signOn = g_hwndOpenDialog;
+        while (GetWindow(signOn, GW_OWNER))
+            signOn = GetWindow(signOn, GW_OWNER);
+        if (!startupForm && KillTimer(signOn, SIGNON_TIMER_ID))
+            ShowButtons(signOn, SW_SHOW);
+        SetForegroundWindow(g_hwndOpenDialog);
+        return;
+    }
     DialogBoxParamA(g_hInstance, "SIGNONMESSAGE", owner, SignOnDlgProc, startupForm);
+    g_hwndOpenDialog = NULL;
 }

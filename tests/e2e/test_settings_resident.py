@@ -6,12 +6,15 @@ import pytest
 
 # The resident program's own helpers (starting it, the tray, the sign-on box).
 pytest.importorskip("test_resident")
-from test_resident import (DIALOG, ID_DESTINATION, ID_HOTKEY as ID_SIGNON_HOTKEY,  # noqa: E402
+from test_resident import (CAPTION, DIALOG, ID_DESTINATION, ID_HOTKEY as ID_SIGNON_HOTKEY,  # noqa: E402
                            ID_SETUP as ID_SIGNON_SETUP, IDOK, TRAY_WINDOW_NAME, control,
-                           exit_program, fresh_settings, open_full_sign_on, start_resident)
+                           exit_program, fresh_settings, full_sign_on, holds_for,
+                           open_full_sign_on, post_tray_click, sign_on_boxes, start_program,
+                           start_resident)
 from settings_dialogs import (  # noqa: E402
     ID_8BIT, ID_24BIT, ID_ACTIVEWINDOW, ID_BOTTOM, ID_DIRECTORY, ID_HOTKEY, ID_LEFT, ID_RIGHT,
-    ID_SAVE, ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER, IDCANCEL, SETTINGS, SetupDialog,
+    ID_SAVE, ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER, IDCANCEL, SETTINGS,
+    SETUP_CAPTION, SetupDialog,
     margin_texts, stored_values)
 
 
@@ -140,4 +143,35 @@ def test_save_in_setup_survives_a_restart(wine):
     wine.probe.wait_gone(**page)
     close_setup(setup, IDCANCEL)
     assert control(sign_on_now(wine, box), ID_DESTINATION)["text"] == "Printer"
+    exit_program(wine, proc)
+
+
+def foreground(wine):
+    return wine.probe.run("list", "--caption", "no such window")[1]["foreground"]
+
+
+def test_tray_clicks_bring_the_open_dialog_forward_and_our_own_key_is_not_in_use(wine):
+    fresh_settings(wine)
+    proc = start_program(wine)
+    # During the start-up box, which then stays as the full one: the start-up
+    # ends only when it closes, after Setup has taken the key already.
+    post_tray_click(wine)
+    box = wine.wait_for(lambda: full_sign_on(wine), 15, "the full sign-on box")
+    setup = open_setup(wine, box)
+    wine.start_pattern(600, 400, 60, 40, title="Other Window")
+    for front in (setup.open_page_setup(), setup.sel):
+        wine.probe.focus(caption="Other Window")
+        wine.click_tray_icon(button=1)
+        wine.wait_for(lambda: foreground(wine) == front["hwnd"], 15, "the dialog in front")
+        holds_for(lambda: len(sign_on_boxes(wine)) == 1
+                  and len(wine.probe.list(caption=SETUP_CAPTION, cls=DIALOG)) == 1,
+                  "one sign-on box, one Setup")
+        if front is not setup.sel:
+            wine.probe.press(IDCANCEL, **front)
+            wine.probe.wait_gone(**front)
+    close_setup(setup, IDOK)
+    wine.probe.press(IDOK, ctlclass="Button", hwnd=box["hwnd"])
+    wine.probe.wait_gone(caption=CAPTION, cls=DIALOG, timeout=30)
+    holds_for(lambda: wine.probe.find_window(caption="Error", cls=DIALOG) is None, "no error box")
+    assert not wine.probe.hotkey_free("ctrl+shift+s")
     exit_program(wine, proc)
