@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Builds the program's binary resources from reviewable text sources.
 
-    make_art.py icon   PICTURE.txt OUT.ico   32 x 32 icon: a 2-colour and a 16-colour image
+    make_art.py icon   PICTURE.txt OUT.ico   icon: a 2-colour and a 16-colour image, 32 x 32 and 16 x 16
     make_art.py cursor PICTURE.txt OUT.cur   32 x 32 monochrome cursor with its hot spot
     make_art.py wave   SOUND.txt   OUT.wav   short 8-bit mono PCM click
 
@@ -9,7 +9,8 @@ Picture files hold rows of one character per pixel. '.' is transparent; the
 other letters name the 16 colours of the standard Windows palette (see
 PALETTE). A monochrome picture may use only K (black), W (white) and, for a
 cursor, X (the screen underneath inverted). Lines starting with '#' are
-comments. An icon picture has two sections, "colour:" and "mono:"; a cursor
+comments. An icon picture has the sections "colour:" and "mono:" (32 x 32) and
+"colour16:" and "mono16:" (16 x 16); a cursor
 picture has one "mono:" section and a line "hotspot X Y".
 
 Plain Python 3, no modules beyond the standard library, so that the build
@@ -21,6 +22,9 @@ import struct
 import sys
 
 SIZE = 32
+SMALL_SIZE = 16
+# Sections of another size than SIZE.
+SECTION_SIZES = {'colour16': SMALL_SIZE, 'mono16': SMALL_SIZE}
 
 # Index order of the 16-colour palette that Windows icons use.
 PALETTE = [
@@ -75,13 +79,15 @@ def read_sections(path):
                 words = stripped.split()
                 settings[words[0]] = words[1:]
             else:
-                if len(stripped) != SIZE:
+                size = SECTION_SIZES.get(current, SIZE)
+                if len(stripped) != size:
                     raise ArtError('%s:%d: a row must be %d pixels, not %d'
-                                   % (path, number, SIZE, len(stripped)))
+                                   % (path, number, size, len(stripped)))
                 sections[current].append(stripped)
     for name, rows in sections.items():
-        if len(rows) != SIZE:
-            raise ArtError('%s: section %s has %d rows, not %d' % (path, name, len(rows), SIZE))
+        size = SECTION_SIZES.get(name, SIZE)
+        if len(rows) != size:
+            raise ArtError('%s: section %s has %d rows, not %d' % (path, name, len(rows), size))
     return sections, settings
 
 
@@ -125,7 +131,8 @@ def dib_image(rows, bits, palette, pixel_value):
         and_rows.append(ands)
     xor_bits = pack_rows(xor_rows, bits)
     and_bits = pack_rows(and_rows, 1)
-    header = struct.pack('<IiiHHIIiiII', BITMAPINFOHEADER_SIZE, SIZE, 2 * SIZE, 1, bits, 0,
+    size = len(rows)
+    header = struct.pack('<IiiHHIIiiII', BITMAPINFOHEADER_SIZE, size, 2 * size, 1, bits, 0,
                          len(xor_bits) + len(and_bits), 0, 0, len(palette), 0)
     colours = b''.join(struct.pack('<BBBB', b, g, r, 0) for (r, g, b) in palette)
     return header + colours + xor_bits + and_bits
@@ -159,7 +166,8 @@ def resource_file(kind, entries):
     offset = ICONDIR_SIZE + ICONDIRENTRY_SIZE * len(entries)
     for image, colours, field_a, field_b in entries:
         # Icons keep planes and bit count in field_a/field_b; cursors keep the hot spot there.
-        out += struct.pack('<BBBBHHII', SIZE, SIZE, colours % 256, 0, field_a, field_b,
+        size = struct.unpack_from('<i', image, 4)[0]
+        out += struct.pack('<BBBBHHII', size, size, colours % 256, 0, field_a, field_b,
                            len(image), offset)
         offset += len(image)
     for image, _, _, _ in entries:
@@ -169,12 +177,15 @@ def resource_file(kind, entries):
 
 def make_icon(src):
     sections, _ = read_sections(src)
-    for name in ('colour', 'mono'):
-        if name not in sections:
-            raise ArtError('%s: the icon needs a %s: section' % (src, name))
-    mono = dib_image(sections['mono'], 1, MONO_PALETTE, mono_pixel(False))
-    colour = dib_image(sections['colour'], 4, [rgb for _, rgb in PALETTE], colour_pixel)
-    return resource_file(RES_ICON, [(mono, 2, 1, 1), (colour, 16, 1, 4)])
+    entries = []
+    for suffix in ('', '16'):
+        for name in ('colour', 'mono'):
+            if name + suffix not in sections:
+                raise ArtError('%s: the icon needs a %s%s: section' % (src, name, suffix))
+        mono = dib_image(sections['mono' + suffix], 1, MONO_PALETTE, mono_pixel(False))
+        colour = dib_image(sections['colour' + suffix], 4, [rgb for _, rgb in PALETTE], colour_pixel)
+        entries += [(mono, 2, 1, 1), (colour, 16, 1, 4)]
+    return resource_file(RES_ICON, entries)
 
 
 def make_cursor(src):

@@ -20,7 +20,7 @@ static void OnCreate(HWND hwnd)
     // opened from it must find the window to close.
     g_hwndMain = hwnd;
 
-    AddTrayIcon(hwnd);
+    ShowTrayIcon(hwnd);
     LoadSettings(hwnd);
     ShowSignOnDialog(NULL, TRUE);
     // Exit may have been pressed in a box opened from the tray meanwhile.
@@ -112,6 +112,8 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         OnPreviewButtonUp(hwnd);
         return 0;
     default:
+        if (HandleTrayMessage(hwnd, message, wParam))
+            return 0;
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
 }

@@ -6,7 +6,16 @@
 // for hwnd; returns the result of Shell_NotifyIconA.
 BOOL AddTrayIcon(HWND hwnd);
 
-// Removes hwnd's icon; returns the result of Shell_NotifyIconA.
+// Adds the icon, or when the shell refuses it for now (busy at logon), tries
+// again on a timer for a while. Also listens from now on for the shell's
+// "TaskbarCreated", after which the icon is added again.
+void ShowTrayIcon(HWND hwnd);
+
+// The retry timer and "TaskbarCreated" at the main window: true when the
+// message was one of them and has been handled.
+bool HandleTrayMessage(HWND hwnd, UINT message, WPARAM wParam);
+
+// Removes hwnd's icon and stops any retry; returns the result of Shell_NotifyIconA.
 BOOL RemoveTrayIcon(HWND hwnd);
 
 // WM_TRAYNOTIFY: wParam is the icon's id, lParam the mouse message. A left

@@ -9,7 +9,14 @@
 // Commands arrive as WM_COMMAND to the top-level window "Tray Driver"
 // (uiprobe command --id N): 1 removes the icon, 2 closes the driver. FILE gets
 // one line per step: "added N", "removed N" (N the BOOL that came back).
+//
+//   traydriver.exe --shell take|restarted
+//
+// stands in for a shell that restarts: "take" removes the resident program's
+// icon from outside (as a shell that ends loses it), "restarted" broadcasts
+// "TaskbarCreated" as a new shell does. The exit code is 0 when it was done.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <stdio.h>
 #include <string.h>
@@ -55,8 +62,22 @@ LRESULT CALLBACK DriverWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 
 }  // namespace
 
+int ActAsShell(const char *what)
+{
+    if (strcmp(what, "restarted") == 0)
+        return PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0) ? 0 : 1;
+    NOTIFYICONDATAA nid;
+    ZeroMemory(&nid, sizeof nid);
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    nid.hWnd = FindWindowA("tamblit95", NULL);
+    nid.uID = TRAY_ICON_ID;
+    return nid.hWnd && Shell_NotifyIconA(NIM_DELETE, &nid) ? 0 : 1;
+}
+
 int main(int argc, char **argv)
 {
+    if (argc == 3 && strcmp(argv[1], "--shell") == 0)
+        return ActAsShell(argv[2]);
     const char *exe = NULL;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (strcmp(argv[i], "--exe") == 0)

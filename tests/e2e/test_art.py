@@ -39,24 +39,26 @@ def image(data, entry):
     return header, data[offset:offset + size]
 
 
-def test_icon_holds_a_2_and_a_16_colour_image_with_masks(tmp_path):
+def test_icon_holds_a_2_and_a_16_colour_image_with_masks_at_32_and_16_pixels(tmp_path):
     data = build("icon", RES / "mainicon.txt", tmp_path, "mainicon.ico")
     entries = directory(data, 1)
     assert [(w, h, colours, bits) for w, h, colours, _, _, bits, _, _ in entries] == \
-        [(32, 32, 2, 1), (32, 32, 16, 4)]
-    for entry, bits in zip(entries, (1, 4)):
+        [(32, 32, 2, 1), (32, 32, 16, 4), (16, 16, 2, 1), (16, 16, 16, 4)]
+    for entry in entries:
+        side, bits = entry[0], entry[5]
         header, blob = image(data, entry)
         size, width, height, planes, bitcount = header[:5]
-        assert (size, width, height, planes, bitcount) == (40, 32, 64, 1, bits)
+        assert (size, width, height, planes, bitcount) == (40, side, 2 * side, 1, bits)
         colours = 1 << bits
-        xor = 32 * 32 * bits // 8
-        and_mask = 32 * 4
+        # Rows padded to 4 bytes each.
+        xor = side * ((side * bits + 31) // 32 * 4)
+        and_mask = side * 4
         assert len(blob) == 40 + 4 * colours + xor + and_mask
         mask = blob[-and_mask:]
         # Transparent corners, an opaque middle.
-        assert mask[0] & 0x80 and mask[-1] & 0x01
-        middle_row = mask[16 * 4: 17 * 4]
-        assert middle_row[2] == 0
+        assert mask[0] & 0x80 and mask[(side - 1) * 4] & 0x80
+        middle_row = mask[side // 2 * 4: side // 2 * 4 + 4]
+        assert not middle_row[side // 16] & (0x80 >> (side // 2 % 8))
 
 
 def test_cursor_is_monochrome_with_its_hot_spot_on_the_cross(tmp_path):

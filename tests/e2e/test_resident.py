@@ -295,3 +295,19 @@ def test_remove_tray_icon_while_the_window_still_lives(wine, build_dir):
 
     wine.probe.command(2, caption="Tray Driver")
     assert proc.wait(30) == 0
+
+
+def test_tray_icon_comes_back_when_the_shell_restarts(wine):
+    fresh_settings(wine)
+    proc = start_resident(wine)
+    assert len(wine.tray_icons()) == 1
+    # Under Wine the windows already there get no new notification area when
+    # the shell ends, so a driver does what a restarting shell does.
+    assert wine.run("traydriver", "--shell", "take") == 0
+    wine.wait_for(lambda: wine.tray_icons() == [], 15, "the icon taken away")
+    assert wine.run("traydriver", "--shell", "restarted") == 0
+    wine.wait_for(lambda: len(wine.tray_icons()) == 1, 15, "the icon back")
+    # The icon is the program's again: it answers a click.
+    open_full_sign_on(wine)
+    wine.probe.press(IDOK, ctlclass="Button", caption=CAPTION, cls=DIALOG)
+    exit_program(wine, proc)
