@@ -114,9 +114,7 @@ static int CopyInstallFiles(const char *const *table, const char *targetDir)
     return 0;
 }
 
-// Creates or opens parent\subkey and sets one text value there; nothing when
-// the key cannot be had.
-static void SetRegistryString(HKEY parent, const char *subkey, const char *valueName,
+void SetRegistryString(HKEY parent, const char *subkey, const char *valueName,
                               const char *text)
 {
     static char noClass[] = "";

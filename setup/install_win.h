@@ -1,5 +1,6 @@
 // The installation: directory, files, Program Manager items, uninstall entry.
 #pragma once
+#include <windows.h>
 
 // Names shared by the installation and the removal.
 extern const char ITEM_NAME[];            // "Tamblit 95"
@@ -15,3 +16,7 @@ bool GetInstallDirectory(char *out);
 // Installs for the group, adding a second item to StartUp when startUp is 1.
 // 0 when complete; otherwise the result of the step that stopped it.
 int InstallProgram(const char *group, int startUp);
+
+// Creates or opens parent\subkey and sets one text value there; nothing when
+// the key cannot be had.
+void SetRegistryString(HKEY parent, const char *subkey, const char *valueName, const char *text);

@@ -3,6 +3,7 @@
 #include <ddeml.h>
 
 #include "setup/progman_text.h"
+#include "setup/shell_links_win.h"
 #include "setup/setup_ui_win.h"
 
 static const char PROGMAN_NAME[] = "PROGMAN";
@@ -73,6 +74,8 @@ void AddReplyLines(HWND listBox, const char *reply, DWORD size)
 
 int FillGroupList(HWND listBox)
 {
+    if (UseShellLinks())
+        return FillGroupFolderList(listBox);
     ShowStatus("Getting list of program groups...");
     int result = 0;
     {
@@ -106,6 +109,8 @@ int FillGroupList(HWND listBox)
 int AddProgramItem(const char *itemName, const char *directory, const char *group,
                    const char *programFile)
 {
+    if (UseShellLinks())
+        return AddShellLink(itemName, directory, group, programFile);
     ShowStatus("Adding %s to %s group", itemName, group);
     char commandLine[ITEM_COMMAND_LINE_SIZE];
     char command[EXECUTE_COMMAND_SIZE];

@@ -1,5 +1,6 @@
-// The conversation with Program Manager ("PROGMAN") over DDEML: one
-// conversation and one synchronous transaction per operation.
+// The program items: below Windows NT 6.0 through the conversation with
+// Program Manager ("PROGMAN") over DDEML, one conversation and one synchronous
+// transaction per operation; from NT 6.0 on as shell links (shell_links_win.h).
 #pragma once
 #include <windows.h>
 
@@ -14,5 +15,6 @@ int FillGroupList(HWND listBox);
 int AddProgramItem(const char *itemName, const char *directory, const char *group,
                    const char *programFile);
 
-// Deletes the item from the group. Results as above; no message at all.
+// Deletes the item from the group through Program Manager (the shell links
+// are deleted by DeleteRecordedLinks). Results as above; no message at all.
 int DeleteProgramItem(const char *itemName, const char *group);

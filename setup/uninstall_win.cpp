@@ -9,6 +9,7 @@
 #include "setup/install_win.h"
 #include "setup/progman_text.h"
 #include "setup/progman_win.h"
+#include "setup/shell_links_win.h"
 
 static const char CAPTION[] = "Tamblit 95";
 static const char SETTINGS_KEY[] = "Software\\Tamblit\\Tamblit95";
@@ -65,10 +66,14 @@ int UninstallProgram()
     char directory[SETUP_PATH_SIZE];
     bool haveDirectory = GetInstallDirectory(directory);
 
-    char group[REMEMBERED_GROUP_SIZE];
-    if (ReadRememberedGroup(group, sizeof group))
-        DeleteProgramItem(ITEM_NAME, group);
-    DeleteProgramItem(ITEM_NAME, STARTUP_GROUP);
+    // Links made on a later Windows are deleted whatever this one is.
+    DeleteRecordedLinks();
+    if (!UseShellLinks()) {
+        char group[REMEMBERED_GROUP_SIZE];
+        if (ReadRememberedGroup(group, sizeof group))
+            DeleteProgramItem(ITEM_NAME, group);
+        DeleteProgramItem(ITEM_NAME, STARTUP_GROUP);
+    }
     DeleteSettingsKey();
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY);
     if (haveDirectory)

@@ -50,6 +50,10 @@ Window selectors (keyword arguments everywhere): ``caption`` (exact),
     palette [0xRRGGBB ...] on palette displays).
 ``capture(x, y, w, h, bpp=24)`` -> ``Bmp``: a reference capture of a screen
     area with BitBlt + GetDIBits (independent of the program under test).
+``link(path)`` -> dict(target, workdir, description) of a shell link, read with
+    IShellLinkA; None when it cannot be loaded. ``version(path)`` -> dict of
+    the version resource as GetFileVersionInfoA reads it (signature, filems,
+    filels, productms, productls, language, codepage, strings {name: text}).
 ``run(command, *args, timeout=30)`` -> (exit code, dict) for anything else.
 
 Popup menus (TrackPopupMenu) are windows of class "#32768" whose items the
@@ -312,3 +316,10 @@ class Probe:
             return read_bmp(out)
         finally:
             out.unlink(missing_ok=True)
+
+    def link(self, path) -> dict | None:
+        code, data = self.run("link", "--path", self._wine.winpath(path))
+        return data if code == 0 else None
+
+    def version(self, path) -> dict:
+        return self._check("version", "--path", self._wine.winpath(path))

@@ -1,8 +1,10 @@
-"""setup.exe under Wine, with Wine's own Program Manager DDE server as its
-peer, in a prefix of its own: the dialog's refusals, an installation that
-stops at a missing file, a complete one (files, items, registry), the
-installed item starting the program, and removal through Wine's own
-Add/Remove Programs tool and through "setup /u"."""
+"""setup.exe under Wine, in a prefix of its own for each Windows version the
+prefix reports: "winxp", where setup talks to Wine's own Program Manager DDE
+server, and "win10", where it writes shell links itself and holds no DDE
+conversation. The dialog's refusals, an installation that stops at a missing
+file, a complete one (files, items, registry), the installed item starting the
+program, and removal through Wine's own Add/Remove Programs tool and through
+"setup /u"."""
 
 import shutil
 
@@ -24,14 +26,27 @@ SETTINGS_SUBKEYS = ["Directories", "Format", "Source", "Destination", "Preferenc
 COMPLETE = ("Installation of Tamblit 95 is complete. You will find the Tamblit 95 icon in your "
             "Accessories group in the Programs section of your Start menu.  ")
 AUTOSTART = "The program will also start automatically each time Windows 95 is started.  "
+PROGRAM_ITEMS = r"HKLM\SOFTWARE\Tamblit\CurrentVersion\Uninstall\Program Items"
+# The Windows version each prefix reports, and the size of its display.
+VERSIONS = {"win10": (800, 600), "winxp": (832, 624)}
+# Wine's DDE library traces on this channel each conversation a program opens
+# with a server ("DdeConnect Connected to Server window ...").
+DDE_TRACE = {"WINEDEBUG": "+ddeml"}
+
+
+@pytest.fixture(scope="module", params=sorted(VERSIONS))
+def version(request):
+    return request.param
 
 
 @pytest.fixture(scope="module")
-def swine(e2e_session):
+def swine(e2e_session, version):
     """A prefix of these tests' own, as installing changes its Start menu and
     registry, on a display of its own, as the folder windows Program Manager
     opens and the installed program's tray must not cover other tests' windows."""
-    return e2e_session.wine("winesetup", e2e_session.display(800, 600, 24))
+    wine = e2e_session.wine(f"winesetup-{version}", e2e_session.display(*VERSIONS[version], 24))
+    wine.reg_set(r"HKCU\Software\Wine", "Version", version)
+    return wine
 
 
 @pytest.fixture(scope="module")
@@ -50,9 +65,14 @@ def install_dir(wine):
     return wine.linuxpath(INSTALL_DIR)
 
 
-def start_setup(wine, folder, *args):
+def dde_connections(proc):
+    """How many DDE conversations a process started with DDE_TRACE opened."""
+    return sum("DdeConnect Connected to Server" in line for line in proc.output().splitlines())
+
+
+def start_setup(wine, folder, *args, env=None):
     """setup.exe from `folder`; returns (process, dialog) once the list is filled."""
-    proc = wine.start(folder / "setup.exe", *args, cwd=folder)
+    proc = wine.start(folder / "setup.exe", *args, cwd=folder, env=env)
     dlg = wine.probe.wait_window(caption=CAPTION, cls="#32770", visible=True, timeout=20)
     wine.wait_for(lambda: status(wine, dlg) == READY, 20, "the group list")
     return proc, dlg
@@ -75,8 +95,10 @@ def installed_state(wine):
     """What an installation leaves behind, for before/after comparisons."""
     files = {n: (install_dir(wine) / n).is_file() for n in FILES}
     items = {g: (programs(wine) / g / "Tamblit 95.lnk").is_file() for g in ("Accessories", "StartUp")}
-    return dict(files=files, items=items, settings=wine.reg_subkeys(SETTINGS),
-                entry=wine.reg_values(UNINSTALL), group=wine.reg_query(GROUP_MEMORY, "Tamblit95"))
+    folders = {g: (programs(wine) / g).is_dir() for g in ("Accessories", "StartUp")}
+    return dict(files=files, items=items, folders=folders, settings=wine.reg_subkeys(SETTINGS),
+                entry=wine.reg_values(UNINSTALL), group=wine.reg_query(GROUP_MEMORY, "Tamblit95"),
+                made=wine.reg_values(PROGRAM_ITEMS))
 
 
 def test_dialog_refuses_install_without_a_usable_group(swine, dist):
@@ -136,11 +158,15 @@ def test_missing_help_file_stops_after_the_files_before_it(swine, dist, tmp_path
 
 
 @pytest.fixture(scope="module")
-def installed(swine, dist):
-    """A complete installation into "Accessories" with the StartUp item; its completion text."""
+def installed(swine, version, dist):
+    """A complete installation into "Accessories" with the StartUp item; its
+    completion text and the DDE conversations setup opened. With shell links
+    the StartUp folder is missing first, so that setup has to make it."""
     (programs(swine) / "Accessories").mkdir(parents=True, exist_ok=True)
+    if version == "win10":
+        shutil.rmtree(programs(swine) / "StartUp")
     shutil.rmtree(install_dir(swine), ignore_errors=True)
-    proc, dlg = start_setup(swine, dist)
+    proc, dlg = start_setup(swine, dist, env=DDE_TRACE)
     lst = swine.probe.control(ID_LIST, hwnd=dlg["hwnd"])
     assert lst["items"][lst["cursel"]] == "Accessories"
     assert swine.probe.control(ID_STARTUP, hwnd=dlg["hwnd"])["check"] == 1
@@ -148,15 +174,28 @@ def installed(swine, dist):
     assert answer(swine, "Create Directory", IDYES).startswith(f"The directory {INSTALL_DIR} ")
     text = answer(swine, "Tamblit 95", timeout=30)
     assert proc.wait() == 0
-    return text
+    return text, dde_connections(proc)
 
 
-def test_install_copies_files_adds_items_and_writes_the_entries(swine, dist, installed):
-    assert installed == COMPLETE + AUTOSTART
+def test_install_copies_files_adds_items_and_writes_the_entries(swine, version, dist, installed):
+    text, conversations = installed
+    assert text == COMPLETE + AUTOSTART
+    # The list, the group item and the StartUp item: one conversation each.
+    assert conversations == (3 if version == "winxp" else 0)
     for name in FILES:
         assert (install_dir(swine) / name).read_bytes() == (dist / name).read_bytes(), name
+    target = f"{INSTALL_DIR}\\tamblit95.exe"
     for group in ("Accessories", "StartUp"):
-        assert (programs(swine) / group / "Tamblit 95.lnk").is_file(), group
+        link = swine.probe.link(programs(swine) / group / "Tamblit 95.lnk")
+        assert link and link["target"].lower() == target.lower(), group
+        if version == "win10":
+            assert link == dict(target=target, workdir=INSTALL_DIR, description="Tamblit 95")
+    made = {swine.linuxpath(path): data for path, (_, data) in
+            (swine.reg_values(PROGRAM_ITEMS) or {}).items()}
+    assert made == ({} if version == "winxp" else {
+        programs(swine) / "Accessories" / "Tamblit 95.lnk": "link",
+        programs(swine) / "StartUp": "folder",
+        programs(swine) / "StartUp" / "Tamblit 95.lnk": "link"})
     assert swine.reg_values(UNINSTALL) == {
         "DisplayName": ("REG_SZ", "Tamblit 95"),
         "UninstallString": ("REG_SZ", f'"{INSTALL_DIR}\\setup.exe" /u'),
@@ -181,7 +220,7 @@ def test_setup_in_the_install_folder_copies_nothing_and_completes(swine, install
     assert {n: (install_dir(swine) / n).stat().st_ctime_ns for n in FILES} == before
 
 
-def test_removal_through_add_remove_programs_and_setup_u(swine, installed):
+def test_removal_through_add_remove_programs_and_setup_u(swine, version, installed):
     for sub in SETTINGS_SUBKEYS:
         swine.reg_set(f"{SETTINGS}\\{sub}", "Value", "1")
     listing = swine.start("uninstaller", "--list")
@@ -189,9 +228,12 @@ def test_removal_through_add_remove_programs_and_setup_u(swine, installed):
     assert "Tamblit95|||Tamblit 95" in listing.output()
 
     setup_u = [install_dir(swine) / "setup.exe", "/u"]
+    # The links go, and the folder setup made when it is empty; the group
+    # folder that was there before stays.
     gone = dict(files={n: n == "setup.exe" for n in FILES},
-                items={"Accessories": False, "StartUp": False}, settings=None, entry=None,
-                group=("REG_SZ", "Accessories"))
+                items={"Accessories": False, "StartUp": False},
+                folders={"Accessories": True, "StartUp": version == "winxp"}, settings=None,
+                entry=None, group=("REG_SZ", "Accessories"), made=None)
     # An item of the remembered group whose name cannot be read as a text: kept.
     unreadable = dict(gone, items={"Accessories": True, "StartUp": False},
                       group=("REG_BINARY", b"Accessories\0"))
@@ -200,21 +242,24 @@ def test_removal_through_add_remove_programs_and_setup_u(swine, installed):
         (programs(swine) / "Accessories" / "Tamblit 95.lnk").write_bytes(b"kept")
         swine.reg_set(GROUP_MEMORY, "Tamblit95", b"Accessories\0", type="REG_BINARY")
 
+    # The last column: DDE conversations below NT 6.0, for the group's item
+    # and the StartUp item (none from NT 6.0 on).
     steps = [
-        (["uninstaller", "--remove", "Tamblit95"], IDNO, None, None),
-        (["uninstaller", "--remove", "Tamblit95"], IDYES, gone, None),
-        (setup_u, IDYES, gone, None),  # a second removal finds nothing and says the same
-        (setup_u, IDYES, unreadable, unreadable_group),
+        (["uninstaller", "--remove", "Tamblit95"], IDNO, None, None, 0),
+        (["uninstaller", "--remove", "Tamblit95"], IDYES, gone, None, 2),
+        (setup_u, IDYES, gone, None, 2),  # a second removal finds nothing and says the same
+        (setup_u, IDYES, unreadable, unreadable_group, 1),
     ]
-    for command, button, expected, prepare in steps:
+    for command, button, expected, prepare, conversations in steps:
         if prepare:
             prepare()
         before = installed_state(swine)
-        proc = swine.start(*command)
+        proc = swine.start(*command, env=DDE_TRACE)
         assert answer(swine, "Tamblit 95", button) == (
             "Are you sure you want to remove Tamblit 95 from your machine?")
         if button == IDYES:
             assert answer(swine, "Tamblit 95") == "Tamblit 95 is removed."
         assert proc.wait() == 0
         assert installed_state(swine) == (expected or before), (command, button)
+        assert dde_connections(proc) == (conversations if version == "winxp" else 0), command
     assert install_dir(swine).is_dir()

@@ -43,6 +43,8 @@
 //   regget --key K           values and subkeys of a registry key
 //   regset --key K --value V --type T (--data D | --hex H)
 //   regdel --key K [--value V]  delete a value, or a key with its subtree
+//   link --path P            a shell link's target, working folder, description
+//   version --path P         a program's version numbers and strings
 //
 // This file reads the command line and runs the command; the commands live in
 // the files beside it, by concern (uiprobe.h says which).
@@ -142,5 +144,7 @@ int main(int argc, char** argv) {
     if (c == "regget") return CmdRegGet(o);
     if (c == "regset") return CmdRegSet(o);
     if (c == "regdel") return CmdRegDel(o);
+    if (c == "link") return CmdLink(o);
+    if (c == "version") return CmdVersion(o);
     return Fail(o, kUsage, "unknown command " + c);
 }

@@ -124,6 +124,9 @@ int CmdClipClear(const Options& o);
 int CmdRegGet(const Options& o);
 int CmdRegSet(const Options& o);
 int CmdRegDel(const Options& o);
+// files_win.cpp
+int CmdLink(const Options& o);
+int CmdVersion(const Options& o);
 
 }  // namespace uiprobe
 

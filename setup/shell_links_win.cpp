@@ -1,0 +1,237 @@
+#include "setup/shell_links_win.h"
+
+#include <objidl.h>
+#include <shlobj.h>
+#include <string.h>
+
+#include "setup/install_text.h"
+#include "setup/install_win.h"
+#include "setup/progman_text.h"
+#include "setup/setup_ui_win.h"
+
+// What the installations made, so that the removal deletes exactly that: one
+// value per path, its data saying whether a link or a folder was made.
+static const char RECORD_KEY[] = "SOFTWARE\\Tamblit\\CurrentVersion\\Uninstall\\Program Items";
+static const char MADE_LINK[] = "link";
+static const char MADE_FOLDER[] = "folder";
+static const char LINK_EXTENSION[] = ".lnk";
+static const DWORD FIRST_SHELL_LINK_MAJOR_VERSION = 6;  // Windows Vista
+// The platform SDK's folder ids, defined here since the Windows 4.0 headers
+// offer them only with the newer shell.
+static const int CSIDL_PROGRAMS_FOLDER = 0x0002;   // CSIDL_PROGRAMS
+static const int CSIDL_STARTUP_FOLDER = 0x0007;    // CSIDL_STARTUP
+
+typedef BOOL(WINAPI *SHGetSpecialFolderPathAProc)(HWND, LPSTR, int, BOOL);
+typedef HRESULT(WINAPI *CoInitializeProc)(LPVOID);
+typedef void(WINAPI *CoUninitializeProc)();
+typedef HRESULT(WINAPI *CoCreateInstanceProc)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *);
+
+bool UseShellLinks()
+{
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof version);
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version))
+        return false;
+    return version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+           version.dwMajorVersion >= FIRST_SHELL_LINK_MAJOR_VERSION;
+}
+
+// A function of a system DLL, looked up at run time: the first Windows 95
+// shell and OLE lack some of them, and the program must still load there.
+// The DLL stays loaded for the rest of the process.
+template <typename Proc>
+static Proc SystemProc(const char *dll, const char *name)
+{
+    HMODULE module = GetModuleHandleA(dll);
+    if (!module)
+        module = LoadLibraryA(dll);
+    FARPROC proc = module ? GetProcAddress(module, name) : NULL;
+    // Through the generic function type, which any function pointer may take.
+    return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(proc));
+}
+
+// The folder of csidl into a SETUP_PATH_SIZE buffer; false when unknown. With
+// `made`, a missing folder is made, and *made says whether it was.
+static bool SpecialFolder(int csidl, char *out, bool *made = NULL)
+{
+    SHGetSpecialFolderPathAProc getPath =
+        SystemProc<SHGetSpecialFolderPathAProc>("shell32.dll", "SHGetSpecialFolderPathA");
+    out[0] = '\0';
+    if (!getPath)
+        return false;
+    // The shell names no folder that does not exist unless asked to make it.
+    bool found = getPath(NULL, out, csidl, FALSE) != FALSE;
+    if (made) {
+        *made = !found;
+        if (!found)
+            found = getPath(NULL, out, csidl, TRUE) != FALSE;
+    }
+    return found && out[0] != '\0' && memchr(out, '\0', SETUP_PATH_SIZE) != NULL;
+}
+
+static void RecordMade(const char *path, const char *what)
+{
+    SetRegistryString(HKEY_LOCAL_MACHINE, RECORD_KEY, path, what);
+}
+
+int FillGroupFolderList(HWND listBox)
+{
+    ShowStatus("Getting list of program groups...");
+    char programs[SETUP_PATH_SIZE], pattern[SETUP_PATH_SIZE];
+    if (!SpecialFolder(CSIDL_PROGRAMS_FOLDER, programs) ||
+        !JoinDirectoryFile(pattern, sizeof pattern, programs, "*")) {
+        ShowError("Cannot get list of program groups (%d)", ERROR_PATH_NOT_FOUND);
+        return ERROR_PATH_NOT_FOUND;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        int error = static_cast<int>(GetLastError());
+        ShowError("Cannot get list of program groups (%d)", error);
+        return error;
+    }
+    do {
+        const char *name = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && strcmp(name, ".") != 0 &&
+            strcmp(name, "..") != 0)
+            SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return 0;
+}
+
+// The folder of the group into a SETUP_PATH_SIZE buffer, made (and recorded)
+// when missing; false when it cannot be named or made.
+static bool GroupFolder(const char *group, char *out)
+{
+    if (EqualIgnoringCase(group, STARTUP_GROUP)) {
+        bool made = false;
+        if (!SpecialFolder(CSIDL_STARTUP_FOLDER, out, &made))
+            return false;
+        if (made)
+            RecordMade(out, MADE_FOLDER);
+        return true;
+    }
+    char programs[SETUP_PATH_SIZE];
+    if (CheckGroupName(group) != GROUP_NAME_OK || strchr(group, '\\') ||
+        !SpecialFolder(CSIDL_PROGRAMS_FOLDER, programs) ||
+        !JoinDirectoryFile(out, SETUP_PATH_SIZE, programs, group))
+        return false;
+    DWORD attributes = GetFileAttributesA(out);
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (!CreateDirectoryA(out, NULL))
+        return false;
+    RecordMade(out, MADE_FOLDER);
+    return true;
+}
+
+// Saves the link through the shell's own objects; the COM result.
+static HRESULT SaveLink(const char *linkPath, const char *target, const char *directory,
+                        const char *description)
+{
+    CoInitializeProc coInitialize = SystemProc<CoInitializeProc>("ole32.dll", "CoInitialize");
+    CoUninitializeProc coUninitialize =
+        SystemProc<CoUninitializeProc>("ole32.dll", "CoUninitialize");
+    CoCreateInstanceProc coCreateInstance =
+        SystemProc<CoCreateInstanceProc>("ole32.dll", "CoCreateInstance");
+    if (!coInitialize || !coUninitialize || !coCreateInstance)
+        return E_NOTIMPL;
+    WCHAR widePath[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, MAX_PATH))
+        return E_INVALIDARG;
+
+    HRESULT initialized = coInitialize(NULL);
+    if (FAILED(initialized))
+        return initialized;
+    IShellLinkA *link = NULL;
+    HRESULT hr = coCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  reinterpret_cast<void **>(&link));
+    if (SUCCEEDED(hr)) {
+        hr = link->SetPath(target);
+        if (SUCCEEDED(hr))
+            hr = link->SetWorkingDirectory(directory);
+        if (SUCCEEDED(hr))
+            hr = link->SetDescription(description);
+        IPersistFile *file = NULL;
+        if (SUCCEEDED(hr))
+            hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file));
+        if (SUCCEEDED(hr)) {
+            hr = file->Save(widePath, TRUE);
+            file->Release();
+        }
+        link->Release();
+    }
+    coUninitialize();
+    return hr;
+}
+
+int AddShellLink(const char *itemName, const char *directory, const char *group,
+                 const char *programFile)
+{
+    ShowStatus("Adding %s to %s group", itemName, group);
+    char folder[SETUP_PATH_SIZE], linkName[SETUP_PATH_SIZE], linkPath[SETUP_PATH_SIZE],
+        target[SETUP_PATH_SIZE];
+    size_t nameLength = strlen(itemName);
+    bool named = nameLength + sizeof LINK_EXTENSION <= sizeof linkName;
+    if (named) {
+        memcpy(linkName, itemName, nameLength);
+        memcpy(linkName + nameLength, LINK_EXTENSION, sizeof LINK_EXTENSION);
+    }
+    if (!named || !JoinDirectoryFile(target, sizeof target, directory, programFile) ||
+        !GroupFolder(group, folder) ||
+        !JoinDirectoryFile(linkPath, sizeof linkPath, folder, linkName)) {
+        ShowError("Cannot add %s to the %s group.", itemName, group);
+        return ERROR_PATH_NOT_FOUND;
+    }
+    HRESULT hr = SaveLink(linkPath, target, directory, itemName);
+    if (FAILED(hr)) {
+        ShowError("Cannot add %s to the %s group (0x%08lX).", itemName, group,
+                  static_cast<unsigned long>(hr));
+        return ERROR_GEN_FAILURE;
+    }
+    RecordMade(linkPath, MADE_LINK);
+    return 0;
+}
+
+static bool EndsWithLinkExtension(const char *path)
+{
+    size_t length = strlen(path);
+    size_t extension = sizeof LINK_EXTENSION - 1;
+    return length > extension && EqualIgnoringCase(path + length - extension, LINK_EXTENSION);
+}
+
+// Deletes, for every recorded path whose record says `what`, the link (only a
+// name ending in .lnk) or the folder (only when empty).
+static void DeleteRecorded(HKEY key, const char *what)
+{
+    for (DWORD index = 0;; ++index) {
+        char path[SETUP_PATH_SIZE], data[16];
+        DWORD pathSize = sizeof path, dataSize = sizeof data, type = 0;
+        LONG rc = RegEnumValueA(key, index, path, &pathSize, NULL, &type,
+                                reinterpret_cast<BYTE *>(data), &dataSize);
+        if (rc == ERROR_NO_MORE_ITEMS)
+            return;
+        if (rc != ERROR_SUCCESS || type != REG_SZ || dataSize == 0 ||
+            data[dataSize - 1] != '\0' || strcmp(data, what) != 0)
+            continue;
+        if (what == MADE_LINK) {
+            if (EndsWithLinkExtension(path))
+                DeleteFileA(path);
+        } else {
+            RemoveDirectoryA(path);  // refused while it holds anything
+        }
+    }
+}
+
+void DeleteRecordedLinks()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, RECORD_KEY, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
+    DeleteRecorded(key, MADE_LINK);
+    DeleteRecorded(key, MADE_FOLDER);
+    RegCloseKey(key);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, RECORD_KEY);
+}
