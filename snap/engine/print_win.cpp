@@ -18,6 +18,8 @@ static const char DISPLAY_DRIVER[] = "DISPLAY";
 // The printing box of the print under way, and whether Abort was pressed.
 static HWND g_hwndPrinting;
 static int g_printAbort;
+// From the Print dialog to the end of the job.
+static bool g_printing;
 
 static INT_PTR CALLBACK PrintingDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
 {
@@ -52,7 +54,8 @@ static BOOL CALLBACK PrintAbortProc(HDC, int)
     return !g_printAbort;
 }
 
-static bool ChoosePrinter(HDC *printerDc)
+// Cancelled, or Ok with the chosen printer's context in printerDc.
+static int ChoosePrinter(HDC *printerDc)
 {
     PRINTDLGA pd;
     ZeroMemory(&pd, sizeof pd);
@@ -60,7 +63,7 @@ static bool ChoosePrinter(HDC *printerDc)
     pd.hwndOwner = NULL;
     pd.Flags = PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION;
     if (!PrintDlgA(&pd))
-        return false;
+        return Cancelled;
     // The dialog's choice is not kept for the next snapshot: every print
     // starts from the default printer.
     if (pd.hDevMode)
@@ -68,7 +71,8 @@ static bool ChoosePrinter(HDC *printerDc)
     if (pd.hDevNames)
         GlobalFree(pd.hDevNames);
     *printerDc = pd.hDC;
-    return pd.hDC != NULL;
+    // OK without a context to print on is a failure, not a change of mind.
+    return pd.hDC ? Ok : PrintFailed;
 }
 
 static void ScreenResolution(int *dpiX, int *dpiY)
@@ -93,14 +97,22 @@ static int PrintPage(HDC dc, const char *docName, const BITMAPINFOHEADER *header
     doc.lpszDocName = docName;
     if (StartDocA(dc, &doc) <= 0)
         return PrintFailed;
-    StartPage(dc);
+    if (StartPage(dc) <= 0) {
+        AbortDoc(dc);
+        return PrintFailed;
+    }
 
     int screenX, screenY;
     ScreenResolution(&screenX, &screenY);
     const PrintSize size = FitSnapshotOnPage(header->biWidth, header->biHeight, device, screenX, screenY, area);
     SetStretchBltMode(dc, COLORONCOLOR);
-    StretchDIBits(dc, area.left, area.top, size.width, size.height, 0, 0, header->biWidth, header->biHeight,
-                  pixels, reinterpret_cast<const BITMAPINFO *>(header), DIB_RGB_COLORS, SRCCOPY);
+    // No lines drawn (GDI_ERROR is negative) would print a blank page.
+    if (StretchDIBits(dc, area.left, area.top, size.width, size.height, 0, 0, header->biWidth,
+                      header->biHeight, pixels, reinterpret_cast<const BITMAPINFO *>(header),
+                      DIB_RGB_COLORS, SRCCOPY) <= 0) {
+        AbortDoc(dc);
+        return PrintFailed;
+    }
 
     int result = PrintAbortProc(dc, 0) ? PageResultToSnapResult(EndPage(dc)) : PrintAborted;
     if (result == Ok && !PrintAbortProc(dc, 0))
@@ -111,11 +123,12 @@ static int PrintPage(HDC dc, const char *docName, const BITMAPINFOHEADER *header
     return result;
 }
 
-int PrintSnapshot(HWND owner, const BITMAPINFOHEADER *header, const BYTE *pixels, const char *docName)
+static int ChooseAndPrint(HWND owner, const BITMAPINFOHEADER *header, const BYTE *pixels, const char *docName)
 {
     HDC dc;
-    if (!ChoosePrinter(&dc))
-        return Cancelled;
+    int chosen = ChoosePrinter(&dc);
+    if (chosen != Ok)
+        return chosen;
 
     const PrintDevice device = {GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES),
                                 GetDeviceCaps(dc, LOGPIXELSX), GetDeviceCaps(dc, LOGPIXELSY)};
@@ -140,4 +153,17 @@ int PrintSnapshot(HWND owner, const BITMAPINFOHEADER *header, const BYTE *pixels
     if (g_hwndPrinting)
         DestroyWindow(g_hwndPrinting);
     return result;
+}
+
+int PrintSnapshot(HWND owner, const BITMAPINFOHEADER *header, const BYTE *pixels, const char *docName)
+{
+    g_printing = true;
+    int result = ChooseAndPrint(owner, header, pixels, docName);
+    g_printing = false;
+    return result;
+}
+
+bool PrintInProgress()
+{
+    return g_printing;
 }

@@ -1,5 +1,6 @@
 #include "snap/shell/main_window_win.h"
 
+#include "snap/engine/print_win.h"
 #include "snap/engine/snapshot_win.h"
 #include "snap/engine/warm_up_win.h"
 #include "snap/settings/settings_store_win.h"
@@ -46,7 +47,9 @@ static bool ActiveWindowRect(RECT *rect)
 
 static void OnHotKey(WPARAM id)
 {
-    if (id != SNAP_HOTKEY_ID)
+    // A press while a snapshot prints is dropped rather than started inside
+    // the print's dialogs.
+    if (id != SNAP_HOTKEY_ID || PrintInProgress())
         return;
 
     RECT rect;
