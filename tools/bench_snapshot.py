@@ -11,7 +11,8 @@ spread (min-max, n) and the ratios; asserts nothing.
      later presses.
   3. the resident tamblit95: hot key to its Save dialog mapped on the X
      display, first press after start-up beside later ones, and its memory
-     idle and at the peak of a full-screen snapshot.
+     idle and at the peak of a full-screen snapshot; with --peer, another
+     build's tamblit95.exe started in turn with this one, and the ratios.
 """
 
 import argparse
@@ -180,9 +181,9 @@ def hotkey_figures(wine, watcher, starts, presses, xwd):
         print(f"   part: {label:17s} first {fig(first)}  later {fig(later)}")
 
 
-def resident_run(wine, watcher, presses):
+def resident_run(wine, watcher, presses, exe="tamblit95"):
     """One start of tamblit95: key-to-dialog times and memory readings."""
-    proc = wine.start("tamblit95")
+    proc = wine.start(exe)
     wine.probe.wait_window(caption="Tamblit 95", cls="#32770", visible=True, timeout=60)
     wine.probe.wait_gone(caption="Tamblit 95", cls="#32770", timeout=60)
     harness.wait_for(lambda: not wine.probe.hotkey_free("ctrl+shift+s"), 30, "hot key held")
@@ -205,12 +206,28 @@ def resident_run(wine, watcher, presses):
     return times, idle, during, after
 
 
-def resident_figures(wine, watcher, starts, presses):
+def resident_figures(wine, watcher, starts, presses, peer=None):
     folder = wine.drive_c / "bench-snaps"
     folder.mkdir(exist_ok=True)
     wine.reg_delete_key(SETTINGS)
     wine.reg_set(SETTINGS + r"\Directories", "SnapshotDir", wine.winpath(folder) + "\\")
-    runs = [resident_run(wine, watcher, presses) for _ in range(starts)]
+    runs, peer_runs = [], []
+    for _ in range(starts):
+        if peer:
+            peer_runs.append(resident_run(wine, watcher, presses, peer))
+        runs.append(resident_run(wine, watcher, presses))
+    if peer:
+        print(f"3. Peer build {peer}")
+        peer_first, peer_later = print_resident(peer_runs)
+        print("3. This build")
+    first, later = print_resident(runs)
+    if peer:
+        idle, peer_idle = (statistics.median(r[1]["private"] for r in rs) for rs in (runs, peer_runs))
+        print(f"   this build / peer: idle private {idle / peer_idle:.2f}x, first press "
+              f"{ratio(first, peer_first)}, later presses {ratio(later, peer_later)}")
+
+
+def print_resident(runs):
     times, idle, during, after = runs[-1]
 
     mb = 1 / (1 << 20)
@@ -235,6 +252,7 @@ def resident_figures(wine, watcher, starts, presses):
           f"waits - idle {(held - idle['private']) * mb:.1f} MB ({(held - idle['private']) / budget:.2f}x)")
     print(f"   GDI/USER/handles idle {idle['gdi']}/{idle['user']}/{idle['handles']}, "
           f"after {after['gdi']}/{after['user']}/{after['handles']}")
+    return first, later
 
 
 def main():
@@ -244,6 +262,8 @@ def main():
     parser.add_argument("--xwd", type=int, default=15, help="xwd processes per round")
     parser.add_argument("--presses", type=int, default=6, help="hot key presses per process")
     parser.add_argument("--starts", type=int, default=3, help="processes started for the hot key figures")
+    parser.add_argument("--parts", default="123", help="which figures to take (1, 2, 3)")
+    parser.add_argument("--peer", help="another build's tamblit95.exe, measured in turn for part 3")
     args = parser.parse_args()
 
     session = harness.Session()
@@ -252,9 +272,11 @@ def main():
         wine = session.wine("bench", display)
         watcher = MapWatcher(display)
         try:
-            xwd = stage_figures(wine, args.rounds, args.runs, args.xwd)
-            hotkey_figures(wine, watcher, args.starts, args.presses, xwd)
-            resident_figures(wine, watcher, args.starts, args.presses)
+            xwd = stage_figures(wine, args.rounds, args.runs, args.xwd) if "1" in args.parts else []
+            if "2" in args.parts:
+                hotkey_figures(wine, watcher, args.starts, args.presses, xwd)
+            if "3" in args.parts:
+                resident_figures(wine, watcher, args.starts, args.presses, args.peer)
         finally:
             watcher.stop()
             session.end_test()

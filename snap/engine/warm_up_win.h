@@ -4,7 +4,6 @@
 
 // Takes a tiny snapshot at 24 and at 8 bits (the first use of the capture
 // and conversion code, and of the palette on a palette display), asks the
-// sound device count (loads the audio driver) and builds the Save dialog
-// once without showing it (loads what the file dialog needs). Holds nothing
-// afterwards: every DC, bitmap and block it makes is released.
+// sound device count (loads the audio driver). Holds nothing afterwards:
+// every DC, bitmap and block it makes is released.
 void WarmUpSnapshotPath();
