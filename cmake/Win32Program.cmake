@@ -29,3 +29,14 @@ function(tamblit_programs_per_file outdir)
         set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${outdir})
     endforeach()
 endfunction()
+
+# The version resource, made from the project's version number, for a program
+# target; SETUP gives the installer's texts.
+set(VERSION_RC ${CMAKE_BINARY_DIR}/generated/version_info.rc)
+configure_file(${CMAKE_SOURCE_DIR}/snap/res/version_info.rc.in ${VERSION_RC} @ONLY)
+function(tamblit_version_resource target)
+    target_sources(${target} PRIVATE ${VERSION_RC})
+    if(ARGV1 STREQUAL "SETUP")
+        target_compile_definitions(${target} PRIVATE $<$<COMPILE_LANGUAGE:RC>:TAMBLIT_SETUP>)
+    endif()
+endfunction()

@@ -16,7 +16,7 @@ fi
 
 for p in cmake g++ g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool x11-utils xclip \
          cups printer-driver-cups-pdf libcups2:i386 poppler-utils python3-pytest \
-         libgtest-dev imagemagick x11-apps; do
+         libgtest-dev imagemagick x11-apps unzip; do
     have "$p" || need+=("$p")
 done
 

@@ -1,6 +1,7 @@
 """What each built program tells Windows about itself: the manifest read back
-from the .exe's resources, the Windows version its header is marked for, and
-the DLLs it imports, held to the table in the README."""
+from the .exe's resources, its version resource as Windows reads it, the
+Windows version its header is marked for, and the DLLs it imports, held to the
+table in the README; and the release archive that carries them to a user."""
 
 import re
 import struct
@@ -12,6 +13,7 @@ import pytest
 import harness
 
 OBJDUMP = "i686-w64-mingw32-objdump"
+NM = "i686-w64-mingw32-nm"
 WINDRES = "i686-w64-mingw32-windres"
 RT_MANIFEST = 24
 CREATEPROCESS_MANIFEST_RESOURCE_ID = 1
@@ -26,6 +28,16 @@ VISTA_TO_11 = {"{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e
 # program, requested execution level, dpiAware (None: not stated)
 PROGRAMS = [("tamblit95", "asInvoker", "true"),
             ("setup", "requireAdministrator", None)]
+DESCRIPTIONS = {"tamblit95": "Tamblit 95 screen snapshot utility", "setup": "Tamblit 95 Setup"}
+RELEASE_FILES = ["tamblit95.exe", "tamblit95.wav", "tamblit95.hlp", "setup.exe"]
+VS_FFI_SIGNATURE = 0xFEEF04BD
+US_ENGLISH, WINDOWS_LATIN_1 = 0x0409, 1252
+
+
+def project_version():
+    """The one version number, as the project() line of the build names it."""
+    text = (harness.REPO / "CMakeLists.txt").read_text()
+    return re.search(r"^project\(Tamblit95 VERSION (\d+\.\d+\.\d+)", text, re.M).group(1)
 
 
 def _ident(data, pos):
@@ -65,7 +77,8 @@ def test_program_carries_its_manifest(tmp_path, name, level, dpi_aware):
     assert [n for t, n in found if t == RT_MANIFEST] == [CREATEPROCESS_MANIFEST_RESOURCE_ID]
     root = ET.fromstring(found[(RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID)])
     assert root.tag == "{%s}assembly" % NS["asm"] and root.get("manifestVersion") == "1.0"
-    assert root.find("asm:assemblyIdentity", NS).get("type") == "win32"
+    identity = root.find("asm:assemblyIdentity", NS)
+    assert (identity.get("type"), identity.get("version")) == ("win32", project_version() + ".0")
     run_as = root.find("v3:trustInfo/v3:security/v3:requestedPrivileges/"
                        "v3:requestedExecutionLevel", NS)
     assert (run_as.get("level"), run_as.get("uiAccess")) == (level, "false")
@@ -87,3 +100,50 @@ def test_program_loads_on_windows_4_and_imports_only_the_dlls_the_readme_names(n
     assert fields["Subsystem"] == "00000002"  # Windows GUI
     imports = {d.lower() for d in re.findall(r"DLL Name: (\S+)", headers)}
     assert imports and not imports - readme_dlls(), f"not in the README: {imports - readme_dlls()}"
+
+
+@pytest.mark.parametrize("name", [p[0] for p in PROGRAMS])
+def test_distributed_program_tells_windows_its_version(wine, name):
+    version = project_version()
+    info = wine.probe.version(harness.build_dir() / "dist" / f"{name}.exe")
+    major, minor, patch = map(int, version.split("."))
+    assert (info["signature"], info["language"], info["codepage"]) == (
+        VS_FFI_SIGNATURE, US_ENGLISH, WINDOWS_LATIN_1)
+    assert info["filems"] == info["productms"] == major << 16 | minor
+    assert info["filels"] == info["productls"] == patch << 16
+    assert info["strings"] == {
+        "FileDescription": DESCRIPTIONS[name], "FileVersion": version, "InternalName": name,
+        "OriginalFilename": f"{name}.exe", "ProductName": "Tamblit 95", "ProductVersion": version}
+
+
+def symbols(exe):
+    out = subprocess.run([NM, str(exe)], capture_output=True, text=True)
+    return out.stdout.splitlines()
+
+
+def test_release_archive_holds_the_stripped_files_and_their_checksums(tmp_path):
+    build, dist = harness.build_dir(), harness.build_dir() / "dist"
+    archive = build / f"tamblit95-{project_version()}.zip"
+    subprocess.run(["cmake", "--build", str(build), "--target", "release"], check=True,
+                   capture_output=True)
+    # The same four files give the same archive, byte for byte.
+    again = tmp_path / "again.zip"
+    subprocess.run(["/usr/bin/python3", str(harness.REPO / "tools" / "make_release.py"), str(dist),
+                    str(again)], check=True, capture_output=True)
+    assert again.read_bytes() == archive.read_bytes()
+    listing = subprocess.run(["unzip", "-Z1", str(archive)], check=True, capture_output=True,
+                             text=True).stdout.split()
+    assert sorted(listing) == sorted(RELEASE_FILES + ["SHA256SUMS"])
+    unpacked = tmp_path / "unpacked"
+    subprocess.run(["unzip", "-q", str(archive), "-d", str(unpacked)], check=True)
+    check = subprocess.run(["sha256sum", "--check", "--strict", "SHA256SUMS"], cwd=unpacked,
+                           capture_output=True, text=True)
+    assert check.returncode == 0, check.stdout + check.stderr
+    assert sorted(check.stdout.splitlines()) == sorted(f"{n}: OK" for n in RELEASE_FILES)
+    for name in RELEASE_FILES:
+        assert (unpacked / name).read_bytes() == (dist / name).read_bytes(), name
+    for name in ("tamblit95.exe", "setup.exe"):
+        sections = subprocess.run([OBJDUMP, "-h", str(dist / name)], check=True,
+                                  capture_output=True, text=True).stdout
+        assert ".debug" not in sections and not symbols(dist / name), name
+        assert symbols(build / name), f"the build's own {name} keeps its symbols for debugging"
