@@ -61,26 +61,58 @@ bool WriteBitmapFileBody(const SnapshotFileSystem &fs, void *file, const uint8_t
     return true;
 }
 
-enum PlaceOutcome { PLACED, NOT_PLACED, ONLY_COPY_IN_TEMP };
+static const char KEPT_MESSAGE[] =
+    "Cannot replace %s. The snapshot is saved as %s, and the earlier file is now %s.";
 
-// Puts a complete temporary file in place of the file at path.
-static PlaceOutcome PlaceTempFile(const SnapshotFileSystem &fs, const char *tempPath, const char *path)
+bool FormatKeptMessage(char *out, size_t outSize, const char *path, const KeptFiles &kept)
+{
+    if (outSize == 0)
+        return false;
+    int len = snprintf(out, outSize, KEPT_MESSAGE, path, kept.snapshot, kept.oldFile);
+    if (len < 0 || (size_t)len >= outSize) {
+        out[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+// A free name beside path for the old file: made by creating a temporary
+// file, which is then removed so that a rename may take its name.
+static bool ReserveAsideName(const SnapshotFileSystem &fs, const char *path, char (&aside)[TEMP_PATH_SIZE])
+{
+    void *file = fs.createTemp(fs.context, path, aside, sizeof aside);
+    if (!file)
+        return false;
+    fs.close(fs.context, file);
+    return fs.remove(fs.context, aside);
+}
+
+int CommitTempFile(const SnapshotFileSystem &fs, const char *tempPath, const char *path, KeptFiles *kept)
 {
     int outcome = fs.replace(fs.context, tempPath, path);
     if (outcome == REPLACED)
-        return PLACED;
-    if (outcome != REPLACE_UNSUPPORTED)
-        return NOT_PLACED;
-    // Systems without an atomic replace: the old file goes only once the new
-    // one is complete beside it.
-    if (!fs.remove(fs.context, path))
-        return NOT_PLACED;
-    return fs.rename(fs.context, tempPath, path) ? PLACED : ONLY_COPY_IN_TEMP;
+        return Ok;
+    // At every step below, each picture is in one file or another.
+    char aside[TEMP_PATH_SIZE];
+    if (outcome == REPLACE_UNSUPPORTED && ReserveAsideName(fs, path, aside) &&
+        fs.rename(fs.context, path, aside)) {
+        if (fs.rename(fs.context, tempPath, path)) {
+            fs.remove(fs.context, aside);
+            return Ok;
+        }
+        if (!fs.rename(fs.context, aside, path)) {
+            snprintf(kept->snapshot, sizeof kept->snapshot, "%s", tempPath);
+            snprintf(kept->oldFile, sizeof kept->oldFile, "%s", aside);
+            return SnapshotKeptAside;
+        }
+    }
+    fs.remove(fs.context, tempPath);
+    return CannotCreateFile;
 }
 
 int SaveBitmapFile(const SnapshotFileSystem &fs, const char *path, const uint8_t *fileHeader,
                    const void *infoHeader, const void *colorTable, uint32_t colorTableSize,
-                   const void *pixels, uint32_t pixelArraySize)
+                   const void *pixels, uint32_t pixelArraySize, KeptFiles *kept)
 {
     const bool replacing = fs.exists(fs.context, path);
     char tempPath[TEMP_PATH_SIZE] = "";
@@ -101,10 +133,6 @@ int SaveBitmapFile(const SnapshotFileSystem &fs, const char *path, const uint8_t
     }
     if (!replacing)
         return Ok;
-    PlaceOutcome placed = PlaceTempFile(fs, tempPath, path);
-    // Once the old file is gone, the temporary file holds the only copy of
-    // the snapshot: it stays under its own name rather than be lost too.
-    if (placed == NOT_PLACED)
-        fs.remove(fs.context, tempPath);
-    return placed == PLACED ? Ok : CannotCreateFile;
+    KeptFiles unused;
+    return CommitTempFile(fs, tempPath, path, kept ? kept : &unused);
 }

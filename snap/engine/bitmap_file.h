@@ -49,6 +49,27 @@ enum ReplaceOutcome { REPLACED, REPLACE_UNSUPPORTED, REPLACE_FAILED };
 
 enum { TEMP_PATH_SIZE = 260 };
 
+// Where the two pictures are when an overwrite could neither complete nor be
+// undone: the new one under its temporary name, the old one moved aside.
+struct KeptFiles {
+    char snapshot[TEMP_PATH_SIZE];
+    char oldFile[TEMP_PATH_SIZE];
+};
+
+// Puts the complete file at tempPath in place of the existing file at path
+// and returns a SnapResult. Without an atomic replace (Windows 95 and 98)
+// the old file is moved aside, the new one renamed into place, and only then
+// is the old one deleted; when the new one cannot be renamed, the old one is
+// put back. Ok: the new file is at path. CannotCreateFile: the old file is
+// at path as before and the temporary file is removed. SnapshotKeptAside:
+// nothing is at path, and kept says where both pictures are. Every file that
+// is written through a temporary one is committed here.
+int CommitTempFile(const SnapshotFileSystem &fs, const char *tempPath, const char *path, KeptFiles *kept);
+
+// The error box text for SnapshotKeptAside. False, with out empty, when it
+// does not fit.
+bool FormatKeptMessage(char *out, size_t outSize, const char *path, const KeptFiles &kept);
+
 // Writes the header, the info header, the colour table (when its size is not
 // 0) and the pixel array in chunks of at most FILE_WRITE_CHUNK bytes, each
 // with one write, stopping at the first write that falls short. Returns true
@@ -59,9 +80,10 @@ bool WriteBitmapFileBody(const SnapshotFileSystem &fs, void *file, const uint8_t
 
 // Saves a bitmap file at path and returns a SnapResult: Ok, DiskFull when a
 // write or the close failed, CannotCreateFile when the file could not be
-// created or put in place. A new file that fails is removed. An existing file
-// is replaced only once its successor is complete: until then the data goes
-// to a temporary file beside it, which is removed on every path.
+// created or put in place, SnapshotKeptAside (kept filled; see
+// CommitTempFile). A new file that fails is removed. An existing file is
+// replaced only once its successor is complete: until then the data goes to
+// a temporary file beside it, committed by CommitTempFile.
 int SaveBitmapFile(const SnapshotFileSystem &fs, const char *path, const uint8_t *fileHeader,
                    const void *infoHeader, const void *colorTable, uint32_t colorTableSize,
-                   const void *pixels, uint32_t pixelArraySize);
+                   const void *pixels, uint32_t pixelArraySize, KeptFiles *kept = nullptr);

@@ -93,14 +93,14 @@ static const SnapshotFileSystem WIN32_FILES = {
 };
 
 int SaveSnapshotFileAt(const char *path, const BITMAPINFOHEADER *header, DWORD colorTableSize,
-                       const BYTE *pixels, DWORD pixelArraySize)
+                       const BYTE *pixels, DWORD pixelArraySize, KeptFiles *kept)
 {
     uint8_t fileHeader[BITMAP_FILE_HEADER_SIZE];
     if (!BuildFileHeader(colorTableSize, pixelArraySize, fileHeader))
         return CannotCreateFile;
     const BYTE *colorTable = reinterpret_cast<const BYTE *>(header) + BITMAP_INFO_HEADER_SIZE;
     return SaveBitmapFile(WIN32_FILES, path, fileHeader, header, colorTable, colorTableSize, pixels,
-                          pixelArraySize);
+                          pixelArraySize, kept);
 }
 
 int ChooseSnapshotFile(char (&path)[SNAPSHOT_PATH_SIZE])
@@ -140,8 +140,15 @@ int WriteSnapshotFile(const BITMAPINFOHEADER *header, DWORD colorTableSize, cons
     if (result != Ok)
         return result;
 
-    result = SaveSnapshotFileAt(path, header, colorTableSize, pixels, pixelArraySize);
+    KeptFiles kept;
+    result = SaveSnapshotFileAt(path, header, colorTableSize, pixels, pixelArraySize, &kept);
     if (result == Ok)
         ShowInfoBox(FILE_CREATED);
+    if (result == SnapshotKeptAside) {
+        // Three paths of at most TEMP_PATH_SIZE and the words around them.
+        char text[4 * TEMP_PATH_SIZE];
+        if (FormatKeptMessage(text, sizeof text, path, kept))
+            ShowErrorBox(text);
+    }
     return result;
 }

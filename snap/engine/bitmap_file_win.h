@@ -6,8 +6,9 @@
 
 // Proposes the next free snapNNN.bmp in the snapshot directory in the Save
 // dialog, writes the DIB there as a bitmap file and says so. Returns Ok,
-// Cancelled (dialog cancelled or no free name), DiskFull or CannotCreateFile;
-// the caller shows the error box and frees the block.
+// Cancelled (dialog cancelled or no free name), DiskFull or CannotCreateFile,
+// for which the caller shows the error box and frees the block, or
+// SnapshotKeptAside, already told with the names of both files.
 int WriteSnapshotFile(const BITMAPINFOHEADER *header, DWORD colorTableSize, const BYTE *pixels,
                       DWORD pixelArraySize, BOOL playSound);
 
@@ -18,7 +19,7 @@ int WriteSnapshotFile(const BITMAPINFOHEADER *header, DWORD colorTableSize, cons
 int ChooseSnapshotFile(char (&path)[SNAPSHOT_PATH_SIZE]);
 
 // Writes the DIB as a bitmap file at path (no dialog, no message), replacing
-// an existing file only once the new one is complete. Returns Ok, DiskFull
-// or CannotCreateFile.
+// an existing file only once the new one is complete. Returns Ok, DiskFull,
+// CannotCreateFile or SnapshotKeptAside (with kept filled, when given).
 int SaveSnapshotFileAt(const char *path, const BITMAPINFOHEADER *header, DWORD colorTableSize,
-                       const BYTE *pixels, DWORD pixelArraySize);
+                       const BYTE *pixels, DWORD pixelArraySize, KeptFiles *kept = NULL);

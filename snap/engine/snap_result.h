@@ -14,9 +14,13 @@ enum SnapResult {
     SpoolerNoMemory = 7,
     PrintAborted = 8,
     MarginsTooWide = 9,
-    ClipboardFailed = 10
+    ClipboardFailed = 10,
+    // A confirmed overwrite that could not complete: the new picture and the
+    // old file were both kept under other names, which the file writer tells
+    // the user itself.
+    SnapshotKeptAside = 11
 };
 
-// The error box text for a failure (1 to 10); nullptr for Cancelled, Ok and
-// anything out of range, which show nothing.
+// The error box text for a failure (1 to 10); nullptr for Cancelled, Ok,
+// SnapshotKeptAside and anything out of range, which show nothing here.
 const char *SnapResultMessage(int result);

@@ -83,7 +83,12 @@ struct FakeFiles {
     bool failClose = false;
     int replaceOutcome = REPLACED;
     std::string undeletable;       // a file that remove() refuses, as a read-only one
-    bool failRename = false;
+    std::set<int> failRenames;     // indices of rename calls that fail
+    int renames = 0;
+    // When set, every remove must leave the old picture somewhere or the new
+    // one at its path: losing both is the fault this watches for.
+    std::string watchedPath, oldPicture, newPicture;
+    bool bothLost = false;
 
     SnapshotFileSystem Fs()
     {
@@ -117,7 +122,11 @@ struct FakeFiles {
             return !Self(c)->failClose;
         };
         fs.remove = [](void *c, const char *p) {
-            return Self(c)->undeletable != p && Self(c)->files.erase(p) == 1;
+            FakeFiles *f = Self(c);
+            bool removed = f->undeletable != p && f->files.erase(p) == 1;
+            f->bothLost |= !f->watchedPath.empty() && !f->Holds(f->oldPicture) &&
+                           !(f->files.count(f->watchedPath) && f->files[f->watchedPath] == f->newPicture);
+            return removed;
         };
         fs.replace = [](void *c, const char *from, const char *to) {
             FakeFiles *f = Self(c);
@@ -127,7 +136,7 @@ struct FakeFiles {
         };
         fs.rename = [](void *c, const char *from, const char *to) {
             FakeFiles *f = Self(c);
-            if (f->failRename || f->files.count(to))
+            if (f->failRenames.count(f->renames++) || f->files.count(to))
                 return false;
             f->Move(from, to);
             return true;
@@ -136,6 +145,13 @@ struct FakeFiles {
     }
 
     static FakeFiles *Self(void *c) { return static_cast<FakeFiles *>(c); }
+    bool Holds(const std::string &content) const
+    {
+        for (const auto &file : files)
+            if (file.second == content)
+                return true;
+        return false;
+    }
     void *Open(const char *path)
     {
         files[path] = "";
@@ -293,31 +309,49 @@ TEST(SaveBitmapFile, FailureWhileReplacingKeepsTheOldFile)
     EXPECT_EQ(f.files, (std::map<std::string, std::string>{{"C:\\S\\old.bmp", "old"}}));
 }
 
-TEST(SaveBitmapFile, WithoutAtomicReplaceTheOldFileGoesOnlyAfterTheNewIsComplete)
+// Without an atomic replace: the old file moved aside, the new one renamed
+// into place, the old one deleted; a failing step is undone so that neither
+// picture is ever lost. Renames: 0 old aside, 1 new into place, 2 old back.
+TEST(SaveBitmapFile, WithoutAtomicReplaceNeitherPictureIsEverLost)
 {
+    const char *const path = "C:\\S\\old.bmp";
+    struct Case {
+        std::set<int> failRenames;
+        int result;
+        bool newAtPath;  // else the old file is at path, or nothing is
+    } cases[] = {
+        {{}, Ok, true},
+        {{0}, CannotCreateFile, false},       // the old file cannot move
+        {{1}, CannotCreateFile, false},       // the new one cannot: old put back
+        {{1, 2}, SnapshotKeptAside, false},   // nor can the old one go back
+    };
     Picture pic(100);
-    FakeFiles f;
-    f.files["C:\\S\\old.bmp"] = "old";
-    f.replaceOutcome = REPLACE_UNSUPPORTED;
-    EXPECT_EQ(pic.Save(f, "C:\\S\\old.bmp"), Ok);
-    EXPECT_EQ(f.files, (std::map<std::string, std::string>{{"C:\\S\\old.bmp", pic.Bytes()}}));
-
-    // The old file cannot be deleted: it stays, and the new copy goes.
-    FakeFiles g;
-    g.files["C:\\S\\old.bmp"] = "old";
-    g.replaceOutcome = REPLACE_UNSUPPORTED;
-    g.undeletable = "C:\\S\\old.bmp";
-    EXPECT_EQ(pic.Save(g, "C:\\S\\old.bmp"), CannotCreateFile);
-    EXPECT_EQ(g.files, (std::map<std::string, std::string>{{"C:\\S\\old.bmp", "old"}}));
-
-    // The old file is gone but the rename fails: the snapshot survives under
-    // its temporary name instead of being removed with it.
-    FakeFiles h;
-    h.files["C:\\S\\old.bmp"] = "old";
-    h.replaceOutcome = REPLACE_UNSUPPORTED;
-    h.failRename = true;
-    EXPECT_EQ(pic.Save(h, "C:\\S\\old.bmp"), CannotCreateFile);
-    ASSERT_EQ(h.files.size(), 1u);
-    EXPECT_NE(h.files.begin()->first, "C:\\S\\old.bmp");
-    EXPECT_EQ(h.files.begin()->second, pic.Bytes());
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "failing renames " << c.failRenames.size() << " " << c.result);
+        FakeFiles f;
+        f.files[path] = "old";
+        f.replaceOutcome = REPLACE_UNSUPPORTED;
+        f.failRenames = c.failRenames;
+        f.watchedPath = path;
+        f.oldPicture = "old";
+        f.newPicture = pic.Bytes();
+        KeptFiles kept = {};
+        EXPECT_EQ(SaveBitmapFile(f.Fs(), path, pic.fileHeader, pic.infoHeader, pic.colorTable.data(),
+                                 (uint32_t)pic.colorTable.size(), pic.pixels.data(),
+                                 (uint32_t)pic.pixels.size(), &kept),
+                  c.result);
+        EXPECT_FALSE(f.bothLost);
+        if (c.result == SnapshotKeptAside) {
+            EXPECT_EQ(f.files, (std::map<std::string, std::string>{{kept.snapshot, pic.Bytes()},
+                                                                   {kept.oldFile, "old"}}));
+            char text[4 * TEMP_PATH_SIZE];
+            ASSERT_TRUE(FormatKeptMessage(text, sizeof text, path, kept));
+            EXPECT_NE(strstr(text, kept.snapshot), nullptr);
+            EXPECT_NE(strstr(text, kept.oldFile), nullptr);
+            EXPECT_FALSE(FormatKeptMessage(text, 40, path, kept));
+            EXPECT_STREQ(text, "");
+        } else {
+            EXPECT_EQ(f.files, (std::map<std::string, std::string>{{path, c.newAtPath ? pic.Bytes() : "old"}}));
+        }
+    }
 }

@@ -3,11 +3,12 @@
 
 #include "snap/engine/snap_result.h"
 
-TEST(SnapResultMessage, CancelOkAndOutOfRangeShowNothing)
+TEST(SnapResultMessage, CancelOkKeptAsideAndOutOfRangeShowNothing)
 {
     EXPECT_EQ(SnapResultMessage(Cancelled), nullptr);
     EXPECT_EQ(SnapResultMessage(Ok), nullptr);
-    EXPECT_EQ(SnapResultMessage(11), nullptr);
+    EXPECT_EQ(SnapResultMessage(SnapshotKeptAside), nullptr);  // the file writer tells it itself
+    EXPECT_EQ(SnapResultMessage(12), nullptr);
     EXPECT_EQ(SnapResultMessage(-2), nullptr);
 }
 
