@@ -16,10 +16,6 @@ static const char MADE_LINK[] = "link";
 static const char MADE_FOLDER[] = "folder";
 static const char LINK_EXTENSION[] = ".lnk";
 static const DWORD FIRST_SHELL_LINK_MAJOR_VERSION = 6;  // Windows Vista
-// The platform SDK's folder ids, defined here since the Windows 4.0 headers
-// offer them only with the newer shell.
-static const int CSIDL_PROGRAMS_FOLDER = 0x0002;   // CSIDL_PROGRAMS
-static const int CSIDL_STARTUP_FOLDER = 0x0007;    // CSIDL_STARTUP
 
 typedef BOOL(WINAPI *SHGetSpecialFolderPathAProc)(HWND, LPSTR, int, BOOL);
 typedef HRESULT(WINAPI *CoInitializeProc)(LPVOID);
@@ -79,7 +75,7 @@ int FillGroupFolderList(HWND listBox)
 {
     ShowStatus("Getting list of program groups...");
     char programs[SETUP_PATH_SIZE], pattern[SETUP_PATH_SIZE];
-    if (!SpecialFolder(CSIDL_PROGRAMS_FOLDER, programs) ||
+    if (!SpecialFolder(CSIDL_PROGRAMS, programs) ||
         !JoinDirectoryFile(pattern, sizeof pattern, programs, "*")) {
         ShowError("Cannot get list of program groups (%d)", ERROR_PATH_NOT_FOUND);
         return ERROR_PATH_NOT_FOUND;
@@ -107,7 +103,7 @@ static bool GroupFolder(const char *group, char *out)
 {
     if (EqualIgnoringCase(group, STARTUP_GROUP)) {
         bool made = false;
-        if (!SpecialFolder(CSIDL_STARTUP_FOLDER, out, &made))
+        if (!SpecialFolder(CSIDL_STARTUP, out, &made))
             return false;
         if (made)
             RecordMade(out, MADE_FOLDER);
@@ -115,7 +111,7 @@ static bool GroupFolder(const char *group, char *out)
     }
     char programs[SETUP_PATH_SIZE];
     if (CheckGroupName(group) != GROUP_NAME_OK || strchr(group, '\\') ||
-        !SpecialFolder(CSIDL_PROGRAMS_FOLDER, programs) ||
+        !SpecialFolder(CSIDL_PROGRAMS, programs) ||
         !JoinDirectoryFile(out, SETUP_PATH_SIZE, programs, group))
         return false;
     DWORD attributes = GetFileAttributesA(out);
@@ -202,10 +198,11 @@ static bool EndsWithLinkExtension(const char *path)
     return length > extension && EqualIgnoringCase(path + length - extension, LINK_EXTENSION);
 }
 
-// Deletes, for every recorded path whose record says `what`, the link (only a
-// name ending in .lnk) or the folder (only when empty).
-static void DeleteRecorded(HKEY key, const char *what)
+// Deletes every recorded link (only a name ending in .lnk), or with
+// `folders` every recorded folder (only when empty).
+static void DeleteRecorded(HKEY key, bool folders)
 {
+    const char *what = folders ? MADE_FOLDER : MADE_LINK;
     for (DWORD index = 0;; ++index) {
         char path[SETUP_PATH_SIZE], data[16];
         DWORD pathSize = sizeof path, dataSize = sizeof data, type = 0;
@@ -216,12 +213,10 @@ static void DeleteRecorded(HKEY key, const char *what)
         if (rc != ERROR_SUCCESS || type != REG_SZ || dataSize == 0 ||
             data[dataSize - 1] != '\0' || strcmp(data, what) != 0)
             continue;
-        if (what == MADE_LINK) {
-            if (EndsWithLinkExtension(path))
-                DeleteFileA(path);
-        } else {
+        if (folders)
             RemoveDirectoryA(path);  // refused while it holds anything
-        }
+        else if (EndsWithLinkExtension(path))
+            DeleteFileA(path);
     }
 }
 
@@ -230,8 +225,8 @@ void DeleteRecordedLinks()
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, RECORD_KEY, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return;
-    DeleteRecorded(key, MADE_LINK);
-    DeleteRecorded(key, MADE_FOLDER);
+    DeleteRecorded(key, false);
+    DeleteRecorded(key, true);
     RegCloseKey(key);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, RECORD_KEY);
 }
