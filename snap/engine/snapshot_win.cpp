@@ -88,6 +88,10 @@ static int CaptureAndDeliver(HWND owner, const RECT *rect, int destination, HBIT
 
 int TakeSnapshot(HWND owner, const RECT *rect, int destination, HBITMAP frozenScreen, BOOL playSound)
 {
+    // Nothing to take is not a lack of memory: it ends silently, as a
+    // click without a drag does.
+    if (IsRectEmpty(rect))
+        return Cancelled;
     HCURSOR previous = SetCursor(LoadCursorA(NULL, IDC_WAIT));
     int result = CaptureAndDeliver(owner, rect, destination, frozenScreen, playSound);
     SetCursor(previous);

@@ -8,4 +8,5 @@
 // keeps it), converts it to a DIB of SnapSettings.bitsPerPixel bits and hands
 // it to destination (a SnapshotDestination). Shows the one error box that a
 // failure calls for, after the cursor is restored, and returns a SnapResult.
+// An empty rect takes nothing and returns Cancelled.
 int TakeSnapshot(HWND owner, const RECT *rect, int destination, HBITMAP frozenScreen, BOOL playSound);

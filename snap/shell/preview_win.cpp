@@ -1,10 +1,12 @@
 #include "snap/shell/preview_win.h"
 
 #include "snap/engine/gdi_guards_win.h"
+#include "snap/engine/snap_result.h"
 #include "snap/engine/snapshot_win.h"
 #include "snap/settings/snap_settings.h"
 #include "snap/shell/app_state_win.h"
 #include "snap/shell/main_window_bounds_win.h"
+#include "snap/shell/message_box_win.h"
 #include "snap/shell/preview_geometry.h"
 #include "snap/shell/snap_sound_win.h"
 
@@ -67,18 +69,31 @@ static void FitPreviewToImage(HWND hwnd, HBITMAP image)
     LayOutModel(hwnd, info.bmWidth, info.bmHeight);
 }
 
-HBITMAP FreezeScreen()
+HBITMAP FreezeScreen(int *failure)
 {
     const int cx = GetSystemMetrics(SM_CXSCREEN);
     const int cy = GetSystemMetrics(SM_CYSCREEN);
     DcGuard display(CreateDCA(DISPLAY_DRIVER, NULL, NULL, NULL));
-    if (!display)
+    if (!display) {
+        *failure = NoDisplay;
         return NULL;
+    }
     DcGuard memory(CreateCompatibleDC(display));
-    HBITMAP frozen = CreateCompatibleBitmap(display, cx, cy);
-    SelectGuard selected(memory, frozen);
-    BitBlt(memory, 0, 0, cx, cy, display, 0, 0, SRCCOPY);
-    return frozen;
+    GdiObjectGuard frozen(memory ? CreateCompatibleBitmap(display, cx, cy) : NULL);
+    if (!frozen.object) {
+        *failure = NoMemory;
+        return NULL;
+    }
+    SelectGuard selected(memory, frozen.object);
+    if (!BitBlt(memory, 0, 0, cx, cy, display, 0, 0, SRCCOPY)) {
+        // A black or stale model would be cut into a wrong snapshot.
+        *failure = NoDisplay;
+        return NULL;
+    }
+    selected.Release();
+    HBITMAP kept = static_cast<HBITMAP>(frozen.object);
+    frozen.object = NULL;
+    return kept;
 }
 
 static void DropFrozenBitmap()
@@ -101,9 +116,15 @@ void OpenPreview(HWND hwnd)
     // preview and all, in place of the earlier image; should that fail, the
     // earlier image stays, so that a band is never cut from the live screen.
     const BOOL reopening = PreviewState.active;
-    HBITMAP frozen = FreezeScreen();
-    if (!frozen)
+    int failure = Ok;
+    HBITMAP frozen = FreezeScreen(&failure);
+    if (!frozen) {
+        // Opening, the user is told why no preview comes. Reopened, the
+        // preview with its earlier image is still there to use.
+        if (!reopening)
+            ShowErrorBox(SnapResultMessage(failure));
         return;
+    }
     DropFrozenBitmap();
     PreviewState.frozenBitmap = frozen;
     FitPreviewToImage(hwnd, frozen);

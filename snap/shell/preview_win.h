@@ -8,9 +8,10 @@
 // area; called once while the main window is created.
 void FixPreviewGeometry(HWND hwnd);
 
-// The whole screen copied into a bitmap compatible with the display; NULL
-// when no display context can be had.
-HBITMAP FreezeScreen();
+// The whole screen copied into a bitmap compatible with the display; NULL,
+// with the SnapResult of the step that failed in *failure (NoDisplay or
+// NoMemory), when any step of the copy fails.
+HBITMAP FreezeScreen(int *failure);
 
 // The hot key with the SelectableArea source: freeze the screen, show the
 // preview and capture the mouse.

@@ -191,12 +191,18 @@ def test_first_free_name_is_proposed_and_saved_in_the_snapshot_directory(wine, s
     assert read_bmp(snapdir / "snap002.bmp").width == 32
 
 
-def test_all_names_taken_ends_silently_without_a_dialog(wine, snapdir):
-    for n in range(1, 1000):
+@pytest.mark.parametrize("taken, rect", [
+    (999, (0, 0, 8, 8)),
+    # Nothing to take is no lack of memory.
+    (0, (10, 10, 10, 50)),
+    (0, (10, 50, 60, 50)),
+])
+def test_all_names_taken_or_empty_rectangle_ends_silently_without_a_dialog(wine, snapdir, taken, rect):
+    for n in range(1, taken + 1):
         (snapdir / f"snap{n:03d}.bmp").write_bytes(b"")
-    snap = Snap(wine, windir(wine, snapdir), rect=(0, 0, 8, 8))
+    snap = Snap(wine, windir(wine, snapdir), rect=rect)
     assert snap.result() == -1
-    assert len(file_names(snapdir)) == 999
+    assert len(file_names(snapdir)) == taken
 
 
 def test_name_typed_without_extension_gets_bmp(wine, snapdir):
