@@ -19,6 +19,11 @@ for p in cmake g++ g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool x11-utils xc
          libgtest-dev imagemagick x11-apps unzip; do
     have "$p" || need+=("$p")
 done
+# PNG files: zlib for both builds, independent readers for the tests, and the
+# screenshot tools the benchmark measures beside.
+for p in libz-mingw-w64-dev zlib1g-dev python3-pil pngcheck scrot maim; do
+    have "$p" || need+=("$p")
+done
 
 if [ ${#need[@]} -gt 0 ]; then
     export DEBIAN_FRONTEND=noninteractive

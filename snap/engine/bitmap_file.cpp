@@ -1,15 +1,62 @@
 #include "snap/engine/bitmap_file.h"
 
+#include <ctype.h>
 #include <stdio.h>
+#include <string.h>
 
 #include "snap/engine/dib_layout.h"
 #include "snap/engine/snap_result.h"
+#include "snap/settings/snap_settings.h"
 
-bool FormatSnapshotName(char *out, size_t outSize, const char *dir, int number)
+static const char BITMAP_EXTENSION[] = "bmp";
+static const char PNG_EXTENSION[] = "png";
+
+const char *SnapshotFileExtension(int fileType)
+{
+    return fileType == PngFile ? PNG_EXTENSION : BITMAP_EXTENSION;
+}
+
+// The extension of the last part of path without its dot, or null.
+static const char *ExtensionOf(const char *path)
+{
+    const char *name = path;
+    for (const char *p = path; *p; ++p) {
+        if (*p == '\\' || *p == '/' || *p == ':')
+            name = p + 1;
+    }
+    const char *dot = strrchr(name, '.');
+    return dot && dot != name ? dot + 1 : nullptr;
+}
+
+bool NameHasExtension(const char *path)
+{
+    return ExtensionOf(path) != nullptr;
+}
+
+static bool SameAsciiLetters(const char *a, const char *b)
+{
+    for (; *a && *b; ++a, ++b) {
+        if (tolower(static_cast<unsigned char>(*a)) != *b)
+            return false;
+    }
+    return *a == *b;
+}
+
+int FileTypeOfName(const char *path, int chosenType)
+{
+    const char *extension = ExtensionOf(path);
+    if (extension && SameAsciiLetters(extension, PNG_EXTENSION))
+        return PngFile;
+    if (extension && SameAsciiLetters(extension, BITMAP_EXTENSION))
+        return BitmapFile;
+    return chosenType;
+}
+
+bool FormatSnapshotName(char *out, size_t outSize, const char *dir, int number, const char *extension)
 {
     if (outSize == 0)
         return false;
-    int len = snprintf(out, outSize, "%ssnap%.3d.bmp", dir, number);
+    int len = snprintf(out, outSize, "%ssnap%.3d.%s", dir, number, extension);
     if (len < 0 || (size_t)len >= outSize) {
         out[0] = '\0';
         return false;
@@ -17,16 +64,32 @@ bool FormatSnapshotName(char *out, size_t outSize, const char *dir, int number)
     return true;
 }
 
+// True when a file of either type holds number.
+static bool NumberTaken(char *out, size_t outSize, const char *dir, int number,
+                        bool (*exists)(void *context, const char *path), void *context)
+{
+    static const char *const EXTENSIONS[] = {BITMAP_EXTENSION, PNG_EXTENSION};
+    for (const char *extension : EXTENSIONS) {
+        if (FormatSnapshotName(out, outSize, dir, number, extension) && exists(context, out))
+            return true;
+    }
+    return false;
+}
+
 int FindFreeSnapshotName(char *out, size_t outSize, const char *dir,
-                         bool (*exists)(void *context, const char *path), void *context)
+                         bool (*exists)(void *context, const char *path), void *context,
+                         const char *extension)
 {
     for (int number = FIRST_SNAPSHOT_NUMBER; number <= LAST_SNAPSHOT_NUMBER; ++number) {
         // Every number has the same length, so a directory that leaves no
         // room for the first name leaves none for any.
-        if (!FormatSnapshotName(out, outSize, dir, number))
+        if (!FormatSnapshotName(out, outSize, dir, number, extension))
             return SNAPSHOT_DIR_TOO_LONG;
-        if (!exists(context, out))
+        if (!NumberTaken(out, outSize, dir, number, exists, context)) {
+            // NumberTaken used out for the other names; this one fitted above.
+            FormatSnapshotName(out, outSize, dir, number, extension);
             return number;
+        }
     }
     if (outSize > 0)
         out[0] = '\0';
@@ -110,9 +173,8 @@ int CommitTempFile(const SnapshotFileSystem &fs, const char *tempPath, const cha
     return CannotCreateFile;
 }
 
-int SaveBitmapFile(const SnapshotFileSystem &fs, const char *path, const uint8_t *fileHeader,
-                   const void *infoHeader, const void *colorTable, uint32_t colorTableSize,
-                   const void *pixels, uint32_t pixelArraySize, KeptFiles *kept)
+int SaveSnapshotFile(const SnapshotFileSystem &fs, const char *path, FileContentWriter writeContent,
+                     const void *content, KeptFiles *kept)
 {
     const bool replacing = fs.exists(fs.context, path);
     char tempPath[TEMP_PATH_SIZE] = "";
@@ -122,17 +184,44 @@ int SaveBitmapFile(const SnapshotFileSystem &fs, const char *path, const uint8_t
         return CannotCreateFile;
     const char *written = replacing ? tempPath : path;
 
-    bool complete = WriteBitmapFileBody(fs, file, fileHeader, infoHeader, colorTable,
-                                        colorTableSize, pixels, pixelArraySize);
+    int result = writeContent(fs, file, content);
     // Data still buffered may fail to reach the disk at close.
-    if (!fs.close(fs.context, file))
-        complete = false;
-    if (!complete) {
+    if (!fs.close(fs.context, file) && result == Ok)
+        result = DiskFull;
+    if (result != Ok) {
         fs.remove(fs.context, written);
-        return DiskFull;
+        return result;
     }
     if (!replacing)
         return Ok;
     KeptFiles unused;
     return CommitTempFile(fs, tempPath, path, kept ? kept : &unused);
+}
+
+namespace {
+struct BitmapContent {
+    const uint8_t *fileHeader;
+    const void *infoHeader;
+    const void *colorTable;
+    uint32_t colorTableSize;
+    const void *pixels;
+    uint32_t pixelArraySize;
+};
+
+int WriteBitmapContent(const SnapshotFileSystem &fs, void *file, const void *content)
+{
+    const BitmapContent &c = *static_cast<const BitmapContent *>(content);
+    return WriteBitmapFileBody(fs, file, c.fileHeader, c.infoHeader, c.colorTable, c.colorTableSize,
+                               c.pixels, c.pixelArraySize)
+               ? Ok
+               : DiskFull;
+}
+}  // namespace
+
+int SaveBitmapFile(const SnapshotFileSystem &fs, const char *path, const uint8_t *fileHeader,
+                   const void *infoHeader, const void *colorTable, uint32_t colorTableSize,
+                   const void *pixels, uint32_t pixelArraySize, KeptFiles *kept)
+{
+    const BitmapContent content = {fileHeader, infoHeader, colorTable, colorTableSize, pixels, pixelArraySize};
+    return SaveSnapshotFile(fs, path, WriteBitmapContent, &content, kept);
 }

@@ -1,5 +1,6 @@
-// Naming and writing of snapshot bitmap files, independent of the file system
-// calls, which the caller supplies. Portable: no Windows headers.
+// Naming and writing of snapshot files (bitmaps here, PNG in png_file.h),
+// independent of the file system calls, which the caller supplies. Portable:
+// no Windows headers.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
@@ -11,19 +12,33 @@ enum {
     FILE_WRITE_CHUNK = 4096     // largest single write of pixel data
 };
 
-// <dir>snapNNN.bmp into out. Returns false, with out empty, when the name does
-// not fit: a cut name would be a different file, so it is never used.
-bool FormatSnapshotName(char *out, size_t outSize, const char *dir, int number);
+// The extension ("bmp" or "png") of a SnapshotFileType; bitmap for any other value.
+const char *SnapshotFileExtension(int fileType);
+
+// The type a file name asks for: ".png" or ".bmp" in any case decide, any
+// other extension or none leaves the type chosen in the dialog.
+int FileTypeOfName(const char *path, int chosenType);
+
+// True when the last part of path has an extension (a dot that is not its
+// first character).
+bool NameHasExtension(const char *path);
+
+// <dir>snapNNN.<extension> into out. Returns false, with out empty, when the
+// name does not fit: a cut name would be a different file, so it is never used.
+bool FormatSnapshotName(char *out, size_t outSize, const char *dir, int number,
+                        const char *extension = "bmp");
 
 enum {
-    NO_FREE_SNAPSHOT_NAME = -1,   // snap001.bmp to snap999.bmp all exist
+    NO_FREE_SNAPSHOT_NAME = -1,   // every number is taken
     SNAPSHOT_DIR_TOO_LONG = -2    // the directory leaves no room for a name
 };
 
-// Puts the first <dir>snapNNN.bmp for which exists() is false into out and
-// returns its number, or one of the negative codes above.
+// Puts <dir>snapNNN.<extension> into out for the first number for which
+// neither snapNNN.bmp nor snapNNN.png exists (bitmaps and PNG files share one
+// sequence) and returns that number, or one of the negative codes above.
 int FindFreeSnapshotName(char *out, size_t outSize, const char *dir,
-                         bool (*exists)(void *context, const char *path), void *context);
+                         bool (*exists)(void *context, const char *path), void *context,
+                         const char *extension = "bmp");
 
 // The file system calls a save goes through. A file is an opaque handle;
 // null means the call failed.
@@ -78,12 +93,21 @@ bool WriteBitmapFileBody(const SnapshotFileSystem &fs, void *file, const uint8_t
                          const void *infoHeader, const void *colorTable, uint32_t colorTableSize,
                          const void *pixels, uint32_t pixelArraySize);
 
-// Saves a bitmap file at path and returns a SnapResult: Ok, DiskFull when a
-// write or the close failed, CannotCreateFile when the file could not be
-// created or put in place, SnapshotKeptAside (kept filled; see
-// CommitTempFile). A new file that fails is removed. An existing file is
-// replaced only once its successor is complete: until then the data goes to
-// a temporary file beside it, committed by CommitTempFile.
+// Writes a whole file's content into an open file. Returns Ok, DiskFull when
+// a write fell short, or NoMemory.
+typedef int (*FileContentWriter)(const SnapshotFileSystem &fs, void *file, const void *content);
+
+// Saves a file at path whose content writeContent writes, and returns a
+// SnapResult: Ok, DiskFull when a write or the close failed, NoMemory,
+// CannotCreateFile when the file could not be created or put in place,
+// SnapshotKeptAside (kept filled; see CommitTempFile). A new file that fails
+// is removed. An existing file is replaced only once its successor is
+// complete: until then the data goes to a temporary file beside it,
+// committed by CommitTempFile. Every file type is saved through here.
+int SaveSnapshotFile(const SnapshotFileSystem &fs, const char *path, FileContentWriter writeContent,
+                     const void *content, KeptFiles *kept = nullptr);
+
+// SaveSnapshotFile with the content of a bitmap file.
 int SaveBitmapFile(const SnapshotFileSystem &fs, const char *path, const uint8_t *fileHeader,
                    const void *infoHeader, const void *colorTable, uint32_t colorTableSize,
                    const void *pixels, uint32_t pixelArraySize, KeptFiles *kept = nullptr);

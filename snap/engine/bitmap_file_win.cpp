@@ -1,17 +1,22 @@
 #include "snap/engine/bitmap_file_win.h"
 
 #include <commdlg.h>
+#include <stdio.h>
 
 #include "snap/engine/dib_layout.h"
+#include "snap/engine/png_file.h"
 #include "snap/engine/snap_result.h"
+#include "snap/settings/settings_rules.h"
+#include "snap/settings/settings_store_win.h"
 #include "snap/settings/snap_settings.h"
 #include "snap/shell/app_state_win.h"
 #include "snap/shell/message_box_win.h"
 #include "snap/shell/snap_sound_win.h"
 
 static const char SAVE_TITLE[] = "Save Snapshot";
-static const char SAVE_FILTER[] = "Bitmap Files\0*.bmp\0";  // the literal adds the final zero
-static const char DEFAULT_EXTENSION[] = "bmp";
+// The literal adds the final zero.
+static const char SAVE_FILTER[] = "Bitmap Files\0*.bmp\0PNG Files (*.png)\0*.png\0";
+enum { BITMAP_FILTER_INDEX = 1, PNG_FILTER_INDEX = 2 };
 static const char TEMP_PREFIX[] = "snp";
 static const char FILE_CREATED[] = "Snapshot file created.";
 
@@ -93,8 +98,14 @@ static const SnapshotFileSystem WIN32_FILES = {
 };
 
 int SaveSnapshotFileAt(const char *path, const BITMAPINFOHEADER *header, DWORD colorTableSize,
-                       const BYTE *pixels, DWORD pixelArraySize, KeptFiles *kept)
+                       const BYTE *pixels, DWORD pixelArraySize, KeptFiles *kept, int fileType)
 {
+    if (fileType == PngFile) {
+        const PngPicture picture = {static_cast<uint32_t>(header->biWidth), static_cast<uint32_t>(header->biHeight),
+                                    header->biBitCount, reinterpret_cast<const uint8_t *>(header) + BITMAP_INFO_HEADER_SIZE,
+                                    colorTableSize / 4, pixels};
+        return SavePngFile(WIN32_FILES, path, picture, kept);
+    }
     uint8_t fileHeader[BITMAP_FILE_HEADER_SIZE];
     if (!BuildFileHeader(colorTableSize, pixelArraySize, fileHeader))
         return CannotCreateFile;
@@ -103,11 +114,31 @@ int SaveSnapshotFileAt(const char *path, const BITMAPINFOHEADER *header, DWORD c
                           pixelArraySize, kept);
 }
 
-int ChooseSnapshotFile(char (&path)[SNAPSHOT_PATH_SIZE])
+static int FileTypeOfFilter(DWORD filterIndex)
 {
+    return filterIndex == PNG_FILTER_INDEX ? PngFile : BitmapFile;
+}
+
+// A name that came back without an extension gets the chosen type's, unless
+// a file of that name exists: the dialog asked about the name as it was, and
+// no other file is replaced without asking.
+static void AddChosenExtension(char (&path)[SNAPSHOT_PATH_SIZE], int chosenType)
+{
+    if (NameHasExtension(path))
+        return;
+    char named[SNAPSHOT_PATH_SIZE];
+    int len = snprintf(named, sizeof named, "%s.%s", path, SnapshotFileExtension(chosenType));
+    if (len > 0 && static_cast<size_t>(len) < sizeof named && !FileExists(NULL, named))
+        lstrcpynA(path, named, sizeof path);
+}
+
+int ChooseSnapshotFile(char (&path)[SNAPSHOT_PATH_SIZE], int *fileType)
+{
+    const int remembered = SnapSettings.fileType == PngFile ? PngFile : BitmapFile;
+    const char *extension = SnapshotFileExtension(remembered);
     char dir[SNAPSHOT_DIR_SIZE];
     lstrcpynA(dir, SnapSettings.snapshotDir, sizeof dir);
-    int number = FindFreeSnapshotName(path, sizeof path, dir, FileExists, NULL);
+    int number = FindFreeSnapshotName(path, sizeof path, dir, FileExists, NULL, extension);
     if (number == NO_FREE_SNAPSHOT_NAME)
         return Cancelled;
     if (number == SNAPSHOT_DIR_TOO_LONG)
@@ -120,13 +151,24 @@ int ChooseSnapshotFile(char (&path)[SNAPSHOT_PATH_SIZE])
     ofn.hwndOwner = NULL;
     ofn.hInstance = g_hInstance;
     ofn.lpstrFilter = SAVE_FILTER;
-    ofn.nFilterIndex = 1;
+    ofn.nFilterIndex = remembered == PngFile ? PNG_FILTER_INDEX : BITMAP_FILTER_INDEX;
     ofn.lpstrFile = path;
     ofn.nMaxFile = SNAPSHOT_PATH_SIZE;
     ofn.lpstrTitle = SAVE_TITLE;
     ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-    ofn.lpstrDefExt = DEFAULT_EXTENSION;
-    return GetSaveFileNameA(&ofn) ? Ok : Cancelled;
+    // The dialog appends the extension of the type chosen in its list to a
+    // name typed without one, this one while the list shows the type saved
+    // last. A hook could keep it on the list's type for older dialogs, but
+    // a hook turns the dialog into its older form, with a plain name box
+    // and a Help button.
+    ofn.lpstrDefExt = extension;
+    if (!GetSaveFileNameA(&ofn))
+        return Cancelled;
+    const int chosen = FileTypeOfFilter(ofn.nFilterIndex);
+    AddChosenExtension(path, chosen);
+    if (fileType)
+        *fileType = FileTypeOfName(path, chosen);
+    return Ok;
 }
 
 int WriteSnapshotFile(const BITMAPINFOHEADER *header, DWORD colorTableSize, const BYTE *pixels,
@@ -136,14 +178,19 @@ int WriteSnapshotFile(const BITMAPINFOHEADER *header, DWORD colorTableSize, cons
         PlaySnapSound();
 
     char path[SNAPSHOT_PATH_SIZE];
-    int result = ChooseSnapshotFile(path);
+    int fileType = BitmapFile;
+    int result = ChooseSnapshotFile(path, &fileType);
     if (result != Ok)
         return result;
 
     KeptFiles kept;
-    result = SaveSnapshotFileAt(path, header, colorTableSize, pixels, pixelArraySize, &kept);
-    if (result == Ok)
+    result = SaveSnapshotFileAt(path, header, colorTableSize, pixels, pixelArraySize, &kept, fileType);
+    if (result == Ok) {
+        // The next proposed name takes the type saved last.
+        SnapSettings.fileType = fileType;
+        SaveSetting(SETTING_FILE_TYPE);
         ShowInfoBox(FILE_CREATED);
+    }
     if (result == SnapshotKeptAside) {
         // Three paths of at most TEMP_PATH_SIZE and the words around them.
         char text[4 * TEMP_PATH_SIZE];

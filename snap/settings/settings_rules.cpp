@@ -75,6 +75,16 @@ const char *SoundWord(int32_t sound)
     return sound ? "On" : "Off";
 }
 
+int32_t FileTypeFromWord(const char *word)
+{
+    return EqualIgnoringAsciiCase(word, "PNG") ? PngFile : BitmapFile;
+}
+
+const char *FileTypeWord(int32_t fileType)
+{
+    return fileType == PngFile ? "PNG" : "BMP";
+}
+
 void FormatHotKeyCode(uint16_t code, char *out, size_t size)
 {
     snprintf(out, size, "0x%4.4X", static_cast<unsigned>(code));
@@ -137,8 +147,17 @@ const SettingEntry SETTINGS_SCHEMA[] = {
     {"PageSetup", "RightMargin", SETTING_NUMBER, 0, nullptr, DEFAULT_MARGIN, &SnapSettingsRecord::rightMargin},
     {"PageSetup", "BottomMargin", SETTING_NUMBER, 0, nullptr, DEFAULT_MARGIN, &SnapSettingsRecord::bottomMargin},
     {"HotKey", "Code", SETTING_HOTKEY, HOTKEY_TEXT_SIZE, nullptr, DEFAULT_HOTKEY_CODE, nullptr},
+    {"Format", "FileType", SETTING_FILE_TYPE, WORD_READ_SIZE, "BMP", 0, nullptr},
 };
 const size_t SETTINGS_SCHEMA_COUNT = sizeof SETTINGS_SCHEMA / sizeof SETTINGS_SCHEMA[0];
+
+const SettingEntry *FindSettingEntry(SettingKind kind)
+{
+    for (size_t i = 0; i < SETTINGS_SCHEMA_COUNT; ++i)
+        if (SETTINGS_SCHEMA[i].kind == kind)
+            return &SETTINGS_SCHEMA[i];
+    return nullptr;
+}
 
 void SettingDefaultText(const SettingEntry &e, char *out, size_t size)
 {
@@ -168,6 +187,9 @@ void ApplySettingText(SnapSettingsRecord &record, const SettingEntry &e, const c
     case SETTING_HOTKEY:
         ScanHotKeyCode(text, &record.hotKeyCode);  // no number: the code stays
         break;
+    case SETTING_FILE_TYPE:
+        record.fileType = FileTypeFromWord(text);
+        break;
     case SETTING_NUMBER:
         break;
     }
@@ -196,6 +218,9 @@ void SettingText(const SnapSettingsRecord &record, const SettingEntry &e, char *
         break;
     case SETTING_HOTKEY:
         FormatHotKeyCode(record.hotKeyCode, out, size);
+        break;
+    case SETTING_FILE_TYPE:
+        snprintf(out, size, "%s", FileTypeWord(record.fileType));
         break;
     case SETTING_NUMBER:
         if (size)

@@ -32,6 +32,8 @@ int32_t DestinationFromWord(const char *word);  // "File", "Printer", else Clipb
 const char *DestinationWord(int32_t destination);
 int32_t SoundFromWord(const char *word);        // "On" gives 1, anything else 0
 const char *SoundWord(int32_t sound);           // "On" or "Off"
+int32_t FileTypeFromWord(const char *word);     // "PNG" gives PngFile, anything else BitmapFile
+const char *FileTypeWord(int32_t fileType);     // "PNG" or "BMP"
 
 // --- Hot key code --------------------------------------------------------
 
@@ -65,7 +67,8 @@ enum SettingKind {
     SETTING_SOURCE,       // text: source
     SETTING_DESTINATION,  // text: destination
     SETTING_SOUND,        // text: sound
-    SETTING_HOTKEY        // text: hotKeyCode
+    SETTING_HOTKEY,       // text: hotKeyCode
+    SETTING_FILE_TYPE     // text: fileType, written when a snapshot file is saved
 };
 
 struct SettingEntry {
@@ -83,6 +86,9 @@ extern const SettingEntry SETTINGS_SCHEMA[];
 extern const size_t SETTINGS_SCHEMA_COUNT;
 
 inline bool SettingIsText(const SettingEntry &e) { return e.kind != SETTING_NUMBER; }
+
+// The entry of a kind; null when the schema has none.
+const SettingEntry *FindSettingEntry(SettingKind kind);
 
 // The text that a missing text value stands for.
 void SettingDefaultText(const SettingEntry &e, char *out, size_t size);

@@ -119,20 +119,31 @@ int LoadSettings(HWND hwnd)
     return 0;
 }
 
+static void WriteSetting(HKEY settingsKey, const SettingEntry &e)
+{
+    if (SettingIsText(e)) {
+        char text[SNAPSHOT_DIR_SIZE];
+        SettingText(SnapSettings, e, text, sizeof text);
+        WriteRegString(settingsKey, e.subkey, e.valueName, text);
+    } else {
+        WriteRegDword(settingsKey, e.subkey, e.valueName, SettingNumber(SnapSettings, e));
+    }
+}
+
 int SaveSettings()
 {
     KeyGuard settingsKey;
     if (!CreateKey(HKEY_CURRENT_USER, SETTINGS_KEY_NAME, settingsKey))
         return 0;
-    for (size_t i = 0; i < SETTINGS_SCHEMA_COUNT; ++i) {
-        const SettingEntry &e = SETTINGS_SCHEMA[i];
-        if (SettingIsText(e)) {
-            char text[SNAPSHOT_DIR_SIZE];
-            SettingText(SnapSettings, e, text, sizeof text);
-            WriteRegString(settingsKey.key, e.subkey, e.valueName, text);
-        } else {
-            WriteRegDword(settingsKey.key, e.subkey, e.valueName, SettingNumber(SnapSettings, e));
-        }
-    }
+    for (size_t i = 0; i < SETTINGS_SCHEMA_COUNT; ++i)
+        WriteSetting(settingsKey.key, SETTINGS_SCHEMA[i]);
     return 0;
+}
+
+void SaveSetting(int kind)
+{
+    const SettingEntry *e = FindSettingEntry(static_cast<SettingKind>(kind));
+    KeyGuard settingsKey;
+    if (e && CreateKey(HKEY_CURRENT_USER, SETTINGS_KEY_NAME, settingsKey))
+        WriteSetting(settingsKey.key, *e);
 }

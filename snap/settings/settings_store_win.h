@@ -11,6 +11,10 @@ int LoadSettings(HWND hwnd);
 // Writes the whole record. Silent on failure; always 0.
 int SaveSettings();
 
+// Writes the one value of that kind from the record (the file type when a
+// snapshot file is saved). Silent on failure.
+void SaveSetting(int kind);
+
 // Each call opens (or creates) its own subkey below parent and closes it.
 // A text that is not a REG_SZ, does not fit the buffer or lacks its
 // terminator counts as missing and leaves the default in the buffer; so does

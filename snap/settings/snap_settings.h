@@ -5,6 +5,7 @@
 
 enum SnapshotSource { FullScreen = 1, ActiveWindow = 2, SelectableArea = 3 };
 enum SnapshotDestination { File = 1, Printer = 2, Clipboard = 3 };
+enum SnapshotFileType { BitmapFile = 1, PngFile = 2 };
 
 enum {
     SNAPSHOT_DIR_SIZE = 100,      // bytes, terminator included
@@ -24,6 +25,7 @@ struct SnapSettingsRecord {
     int32_t rightMargin;
     int32_t bottomMargin;
     uint16_t hotKeyCode;                  // virtual key low byte, HOTKEYF_* high byte
+    int32_t fileType;                     // a SnapshotFileType: the type last saved
 };
 
 // Zero-filled at program start; LoadSettings fills it before anyone reads it.

@@ -6,6 +6,7 @@
 //                  [--rect left,top,right,bottom] [--dest N]
 //                  [--frozen none|screen|picture] [--result FILE]
 //                  [--margins left,top,right,bottom] [--owner 0|1] [--resources 0|1]
+//                  [--load-settings 1]
 //   snapdriver.exe --check-guards FILE
 //   snapdriver.exe --program-path NAME FILE
 //
@@ -16,7 +17,9 @@
 // checks the GDI scope guards and writes "ok" or what went wrong.
 // --owner 1 passes a stand-in main window as the owner, as area snapshots
 // do. --resources 1 takes the dialog templates (PRINTING) from tamblit95.exe
-// in the folder above the driver's. --program-path writes "1 <path>" or "0" for MakeProgramFilePath(NAME).
+// in the folder above the driver's. --load-settings 1 first loads the record
+// from the registry, as the program does at start, and the other options
+// then override it. --program-path writes "1 <path>" or "0" for MakeProgramFilePath(NAME).
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -24,6 +27,7 @@
 
 #include "snap/engine/gdi_guards_win.h"
 #include "snap/engine/snapshot_win.h"
+#include "snap/settings/settings_store_win.h"
 #include "snap/settings/snap_settings.h"
 #include "snap/shell/app_state_win.h"
 #include "snap/shell/program_path_win.h"
@@ -149,6 +153,10 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     BOOL play = FALSE;
     HWND owner = NULL;
 
+    for (int i = 1; i + 1 < __argc; i += 2) {
+        if (!strcmp(__argv[i], "--load-settings") && atoi(__argv[i + 1]))
+            LoadSettings(NULL);
+    }
     for (int i = 1; i + 1 < __argc; i += 2) {
         const char *opt = __argv[i], *val = __argv[i + 1];
         if (!strcmp(opt, "--dir")) {

@@ -9,6 +9,7 @@
 #include "snap/engine/bitmap_file.h"
 #include "snap/engine/dib_layout.h"
 #include "snap/engine/snap_result.h"
+#include "snap/settings/snap_settings.h"
 
 static bool InSet(void *context, const char *path)
 {
@@ -69,6 +70,45 @@ TEST(SnapshotName, FirstFreeNumberIsProposed)
     taken.insert("C:\\S\\snap999.bmp");
     EXPECT_EQ(FindFreeSnapshotName(out, sizeof out, "C:\\S\\", InSet, &taken), NO_FREE_SNAPSHOT_NAME);
     EXPECT_STREQ(out, "");
+}
+
+TEST(SnapshotName, BitmapsAndPngFilesShareOneSequence)
+{
+    char out[SNAPSHOT_PATH_SIZE];
+    std::set<std::string> taken = {"C:\\S\\snap001.png", "C:\\S\\snap002.bmp", "C:\\S\\snap004.png"};
+    EXPECT_EQ(FindFreeSnapshotName(out, sizeof out, "C:\\S\\", InSet, &taken, "png"), 3);
+    EXPECT_STREQ(out, "C:\\S\\snap003.png");
+    taken.insert("C:\\S\\snap003.bmp");
+    EXPECT_EQ(FindFreeSnapshotName(out, sizeof out, "C:\\S\\", InSet, &taken, "bmp"), 5);
+    EXPECT_STREQ(out, "C:\\S\\snap005.bmp");
+}
+
+// The name decides the type; only a name without either extension takes
+// the type chosen in the dialog.
+TEST(SnapshotName, TypeComesFromTheExtensionTyped)
+{
+    struct Case {
+        const char *name;
+        int chosen, type;
+        bool hasExtension;
+    } cases[] = {
+        {"C:\\S\\shot.png", BitmapFile, PngFile, true},
+        {"C:\\S\\SHOT.PnG", BitmapFile, PngFile, true},
+        {"C:\\S\\shot.bmp", PngFile, BitmapFile, true},
+        {"C:\\S\\shot", PngFile, PngFile, false},
+        {"C:\\S\\shot", BitmapFile, BitmapFile, false},
+        {"C:\\S\\shot.txt", PngFile, PngFile, true},
+        {"C:\\my.pngs\\shot", BitmapFile, BitmapFile, false},
+        {"C:\\S\\shot.png.bmp", PngFile, BitmapFile, true},
+        {"C:\\S\\.png", BitmapFile, BitmapFile, false},
+        {"C:shot.png", BitmapFile, PngFile, true},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(FileTypeOfName(c.name, c.chosen), c.type) << c.name;
+        EXPECT_EQ(NameHasExtension(c.name), c.hasExtension) << c.name;
+    }
+    EXPECT_STREQ(SnapshotFileExtension(PngFile), "png");
+    EXPECT_STREQ(SnapshotFileExtension(0), "bmp");
 }
 
 // An in-memory file system that records every call and can be told to fail

@@ -76,6 +76,7 @@ TEST(SettingsSchema, NothingStoredGivesEveryDefault)
         EXPECT_EQ(r.rightMargin, 50);
         EXPECT_EQ(r.bottomMargin, 50);
         EXPECT_EQ(r.hotKeyCode, 0x0353);
+        EXPECT_EQ(r.fileType, BitmapFile);
     }
 }
 
@@ -93,8 +94,10 @@ TEST(SettingsSchema, SavedFormsAndRestartRestoreEveryField)
     r.rightMargin = 2147483647;
     r.bottomMargin = 125;
     r.hotKeyCode = 0x04A1;
+    r.fileType = PngFile;
 
     FakeRegistry reg = Save(r);
+    EXPECT_EQ(reg["Format\\FileType"].text, "PNG");
     EXPECT_EQ(reg["Directories\\SnapshotDir"].text, "d:\\Shots\\");
     EXPECT_EQ(reg["Source\\Area"].text, "Selected");
     EXPECT_EQ(reg["Destination\\Device"].text, "Clipboard");
@@ -123,6 +126,10 @@ TEST(SettingsSchema, SavedFormsAndRestartRestoreEveryField)
     EXPECT_EQ(back.rightMargin, 2147483647);
     EXPECT_EQ(back.bottomMargin, 125);
     EXPECT_EQ(back.hotKeyCode, 0x04A1);
+    EXPECT_EQ(back.fileType, PngFile);
+    // The store writes the type alone when a snapshot is saved.
+    ASSERT_NE(FindSettingEntry(SETTING_FILE_TYPE), nullptr);
+    EXPECT_STREQ(FindSettingEntry(SETTING_FILE_TYPE)->valueName, "FileType");
 }
 
 TEST(SnapshotDirRule, BackslashAppendedOnceAndEmptyBecomesRoot)
@@ -192,6 +199,10 @@ TEST(SettingWords, MatchIgnoringCaseOfAToZ)
     EXPECT_EQ(SoundFromWord("on"), 1);
     EXPECT_EQ(SoundFromWord("Off"), 0);
     EXPECT_EQ(SoundFromWord("yes"), 0);
+
+    EXPECT_EQ(FileTypeFromWord("png"), PngFile);
+    EXPECT_EQ(FileTypeFromWord("BMP"), BitmapFile);
+    EXPECT_EQ(FileTypeFromWord("jpeg"), BitmapFile);  // unreadable: bitmaps, as before
 
     EXPECT_FALSE(EqualIgnoringAsciiCase("\xe4", "\xc4"));  // only A to Z fold
     EXPECT_TRUE(EqualIgnoringAsciiCase("@[", "@["));
