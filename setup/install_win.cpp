@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "setup/install_text.h"
+#include "snap/shell/ansi_text_win.h"
 #include "snap/shell/program_path.h"
 #include "setup/progman_win.h"
 #include "setup/setup_ui_win.h"
@@ -95,7 +96,7 @@ static int CopyInstallFiles(const char *const *table, const char *targetDir)
     for (; *table; ++table) {
         const char *name = *table;
         char source[SETUP_PATH_SIZE], target[SETUP_PATH_SIZE];
-        if (!JoinProgramPath(source, sizeof source, modulePath, name) ||
+        if (!JoinProgramPath(source, sizeof source, modulePath, name, AnsiNextChar) ||
             !JoinDirectoryFile(target, sizeof target, targetDir, name)) {
             ShowError("Cannot copy %s to %s", name, targetDir);
             return ERROR_FILENAME_EXCED_RANGE;

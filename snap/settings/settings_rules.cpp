@@ -3,10 +3,10 @@
 #include <stdio.h>
 #include <string.h>
 
-bool MakeSnapshotDir(const char *text, char *dir)
+bool MakeSnapshotDir(const char *text, char *dir, NextCharFn next)
 {
     size_t len = strlen(text);
-    bool hasBackslash = len > 0 && text[len - 1] == '\\';
+    bool hasBackslash = len > 0 && *LastChar(text, next) == '\\';
     size_t needed = len + (hasBackslash ? 0 : 1);
     if (needed > SNAPSHOT_DIR_SIZE - 1)
         return false;
@@ -17,11 +17,11 @@ bool MakeSnapshotDir(const char *text, char *dir)
     return true;
 }
 
-void UpperCaseAscii(char *text)
+void UpperCaseAscii(char *text, NextCharFn next)
 {
-    for (; *text; ++text)
-        if (*text >= 'a' && *text <= 'z')
-            *text = static_cast<char>(*text - 'a' + 'A');
+    for (char *p = text; *p; p = const_cast<char *>(next(p)))
+        if (*p >= 'a' && *p <= 'z' && next(p) == p + 1)
+            *p = static_cast<char>(*p - 'a' + 'A');
 }
 
 static char FoldAscii(char c)
@@ -167,13 +167,13 @@ void SettingDefaultText(const SettingEntry &e, char *out, size_t size)
         snprintf(out, size, "%s", e.defaultText ? e.defaultText : "");
 }
 
-void ApplySettingText(SnapSettingsRecord &record, const SettingEntry &e, const char *text)
+void ApplySettingText(SnapSettingsRecord &record, const SettingEntry &e, const char *text, NextCharFn next)
 {
     switch (e.kind) {
     case SETTING_DIRECTORY:
-        if (!MakeSnapshotDir(text, record.snapshotDir))
-            MakeSnapshotDir(DEFAULT_SNAPSHOT_DIR, record.snapshotDir);
-        UpperCaseAscii(record.snapshotDir);
+        if (!MakeSnapshotDir(text, record.snapshotDir, next))
+            MakeSnapshotDir(DEFAULT_SNAPSHOT_DIR, record.snapshotDir, next);
+        UpperCaseAscii(record.snapshotDir, next);
         break;
     case SETTING_SOURCE:
         record.source = SourceFromWord(text);

@@ -7,6 +7,7 @@
 #include <stdint.h>
 
 #include "snap/settings/snap_settings.h"
+#include "snap/shell/ansi_text.h"
 
 // --- Snapshot directory ----------------------------------------------------
 
@@ -15,11 +16,14 @@
 // backslash gets one, an empty text becomes "\". A text that does not fit
 // the field together with that backslash (more than 99 characters once the
 // backslash is counted) is refused: dir is left untouched and the result is
-// false. Cutting it instead would silently name another directory.
-bool MakeSnapshotDir(const char *text, char *dir);
+// false. Cutting it instead would silently name another directory. The last
+// character is found with next: a double-byte character whose trail byte
+// has the value of '\\' still needs its backslash.
+bool MakeSnapshotDir(const char *text, char *dir, NextCharFn next);
 
-// Upper-cases the letters a to z in place; every other byte stays.
-void UpperCaseAscii(char *text);
+// Upper-cases the letters a to z in place; every other character stays,
+// double-byte ones (stepped over with next) whole.
+void UpperCaseAscii(char *text, NextCharFn next);
 
 // --- Words ---------------------------------------------------------------
 
@@ -94,7 +98,7 @@ const SettingEntry *FindSettingEntry(SettingKind kind);
 void SettingDefaultText(const SettingEntry &e, char *out, size_t size);
 
 // Stores what was read (or the default) into the record.
-void ApplySettingText(SnapSettingsRecord &record, const SettingEntry &e, const char *text);
+void ApplySettingText(SnapSettingsRecord &record, const SettingEntry &e, const char *text, NextCharFn next);
 void ApplySettingNumber(SnapSettingsRecord &record, const SettingEntry &e, uint32_t value);
 
 // The form in which the record's field is written.

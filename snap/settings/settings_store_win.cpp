@@ -4,6 +4,7 @@
 
 #include "snap/settings/settings_rules.h"
 #include "snap/settings/snap_settings.h"
+#include "snap/shell/ansi_text_win.h"
 #include "snap/shell/display_depth_win.h"
 
 namespace {
@@ -109,7 +110,7 @@ int LoadSettings(HWND hwnd)
             DWORD size = e.readSize < sizeof text ? static_cast<DWORD>(e.readSize) : sizeof text;
             SettingDefaultText(e, defaultText, sizeof defaultText);
             ReadRegString(settingsKey.key, e.subkey, e.valueName, defaultText, text, size);
-            ApplySettingText(SnapSettings, e, text);
+            ApplySettingText(SnapSettings, e, text, AnsiNextChar);
         } else {
             DWORD value = ReadRegDword(settingsKey.key, e.subkey, e.valueName, static_cast<DWORD>(e.defaultNumber));
             ApplySettingNumber(SnapSettings, e, value);

@@ -8,6 +8,7 @@
 #include "snap/settings/settings_store_win.h"
 #include "snap/settings/snap_settings.h"
 #include "snap/shell/display_depth_win.h"
+#include "snap/shell/ansi_text_win.h"
 #include "snap/shell/app_state_win.h"
 #include "snap/shell/center_window_win.h"
 #include "snap/shell/hotkey_win.h"
@@ -74,7 +75,7 @@ void OnOk(HWND dlg)
     // happens when the settings are loaded.
     char dir[SNAPSHOT_DIR_SIZE + 1];
     GetDlgItemTextA(dlg, IDC_SETUP_DIRECTORY, dir, sizeof dir);
-    MakeSnapshotDir(dir, SnapSettings.snapshotDir);
+    MakeSnapshotDir(dir, SnapSettings.snapshotDir, AnsiNextChar);
 
     SnapSettings.source = IsChecked(dlg, IDC_SETUP_FULLSCREEN)     ? FullScreen
                           : IsChecked(dlg, IDC_SETUP_ACTIVEWINDOW) ? ActiveWindow

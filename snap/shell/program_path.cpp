@@ -2,17 +2,16 @@
 
 #include <string.h>
 
-bool JoinProgramPath(char *out, size_t outSize, const char *modulePath, const char *name)
+bool JoinProgramPath(char *out, size_t outSize, const char *modulePath, const char *name, NextCharFn next)
 {
     if (outSize == 0)
         return false;
     out[0] = '\0';
 
     size_t dirLen = 0;
-    for (size_t i = 0; modulePath[i] != '\0'; ++i) {
-        char c = modulePath[i];
-        if (c == '\\' || c == '/' || c == ':')
-            dirLen = i + 1;
+    for (const char *p = modulePath; *p != '\0'; p = next(p)) {
+        if (*p == '\\' || *p == '/' || *p == ':')
+            dirLen = static_cast<size_t>(p - modulePath) + 1;
     }
     size_t nameLen = strlen(name);
     if (dirLen >= outSize || nameLen >= outSize - dirLen)

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "snap/shell/ansi_text_win.h"
 #include "snap/shell/app_state_win.h"
 #include "snap/shell/program_path.h"
 
@@ -18,5 +19,5 @@ bool MakeProgramFilePath(char *out, size_t outSize, const char *name)
     if (len == 0 || len >= MODULE_NAME_LIMIT - 1)
         return false;
     module[len] = '\0';
-    return JoinProgramPath(out, outSize, module, name);
+    return JoinProgramPath(out, outSize, module, name, AnsiNextChar);
 }

@@ -13,8 +13,11 @@ void PlaySnapSound()
     if (SnapSettings.sound == 0 || waveOutGetNumDevs() == 0)
         return;
     char path[PROGRAM_PATH_SIZE];
-    // When the program's own path cannot be built, the bare name still gives
-    // the user a cue: a name that is not found plays the default sound.
-    const char *sound = MakeProgramFilePath(path, sizeof path, SOUND_FILE_NAME) ? path : SOUND_FILE_NAME;
-    sndPlaySoundA(sound, SND_ASYNC);
+    // A bare name would be looked for in the current directory and along the
+    // search path, where any file of that name would play. Without the
+    // program's own path, the system's default sound is the cue.
+    if (MakeProgramFilePath(path, sizeof path, SOUND_FILE_NAME))
+        sndPlaySoundA(path, SND_ASYNC);
+    else
+        MessageBeep(MB_OK);
 }

@@ -2,6 +2,6 @@
 #pragma once
 
 // Plays "tamblit95.wav" from the program's directory without waiting, when
-// sound is on and a wave output device exists. A missing file plays the
-// system's default sound.
+// sound is on and a wave output device exists. A missing file, or a program
+// path too long to name it, plays the system's default sound.
 void PlaySnapSound();

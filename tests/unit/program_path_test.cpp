@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "tests/unit/ansi_steps.h"
 #include "snap/shell/program_path.h"
 
 TEST(JoinProgramPath, ReplacesTheFileNameOfTheModule)
@@ -19,9 +20,14 @@ TEST(JoinProgramPath, ReplacesTheFileNameOfTheModule)
     };
     for (const Case &c : cases) {
         char out[152];
-        ASSERT_TRUE(JoinProgramPath(out, sizeof out, c.module, "tamblit95.wav")) << c.module;
+        ASSERT_TRUE(JoinProgramPath(out, sizeof out, c.module, "tamblit95.wav", NextByte)) << c.module;
         EXPECT_STREQ(out, c.expected);
     }
+    // A double-byte character whose trail byte is 0x5C ('\\') opens the
+    // file name: it is no separator.
+    char out[152];
+    ASSERT_TRUE(JoinProgramPath(out, sizeof out, "C:\\D\\\x95\x5Ct.exe", "t.wav", NextDoubleByte));
+    EXPECT_STREQ(out, "C:\\D\\t.wav");
 }
 
 TEST(JoinProgramPath, RefusesWhatDoesNotFitInsteadOfCutting)
@@ -32,17 +38,17 @@ TEST(JoinProgramPath, RefusesWhatDoesNotFitInsteadOfCutting)
     ASSERT_EQ(dir.size() + name.size() + 1, 152u);
 
     char out[152];
-    EXPECT_TRUE(JoinProgramPath(out, sizeof out, (dir + "tamblit95.exe").c_str(), name.c_str()));
+    EXPECT_TRUE(JoinProgramPath(out, sizeof out, (dir + "tamblit95.exe").c_str(), name.c_str(), NextByte));
     EXPECT_EQ(std::string(out), dir + name);
 
     std::string longer = "C:\\" + std::string(dir.size() - 3, 'd') + "\\";
     memset(out, 'x', sizeof out);
-    EXPECT_FALSE(JoinProgramPath(out, sizeof out, (longer + "tamblit95.exe").c_str(), name.c_str()));
+    EXPECT_FALSE(JoinProgramPath(out, sizeof out, (longer + "tamblit95.exe").c_str(), name.c_str(), NextByte));
     EXPECT_STREQ(out, "");
 
     // A directory alone as long as the buffer.
     std::string huge = std::string(200, 'd') + "\\t.exe";
-    EXPECT_FALSE(JoinProgramPath(out, sizeof out, huge.c_str(), "x"));
+    EXPECT_FALSE(JoinProgramPath(out, sizeof out, huge.c_str(), "x", NextByte));
     EXPECT_STREQ(out, "");
-    EXPECT_FALSE(JoinProgramPath(out, 0, "C:\\t.exe", "x"));
+    EXPECT_FALSE(JoinProgramPath(out, 0, "C:\\t.exe", "x", NextByte));
 }

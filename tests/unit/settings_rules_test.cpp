@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 
+#include "tests/unit/ansi_steps.h"
 #include "snap/settings/settings_rules.h"
 
 namespace {
@@ -34,7 +35,7 @@ SnapSettingsRecord Load(const FakeRegistry &reg, int displayBits)
             SettingDefaultText(e, buf, sizeof buf);
             if (it != reg.end() && it->second.isText && it->second.text.size() < e.readSize)
                 snprintf(buf, sizeof buf, "%s", it->second.text.c_str());
-            ApplySettingText(r, e, buf);
+            ApplySettingText(r, e, buf, NextByte);
         } else {
             bool found = it != reg.end() && !it->second.isText;
             ApplySettingNumber(r, e, found ? it->second.number : static_cast<uint32_t>(e.defaultNumber));
@@ -140,9 +141,17 @@ TEST(SnapshotDirRule, BackslashAppendedOnceAndEmptyBecomesRoot)
     };
     for (auto &c : cases) {
         char dir[SNAPSHOT_DIR_SIZE] = "unchanged";
-        ASSERT_TRUE(MakeSnapshotDir(c.in, dir)) << c.in;
+        ASSERT_TRUE(MakeSnapshotDir(c.in, dir, NextByte)) << c.in;
         EXPECT_STREQ(dir, c.out);
     }
+    // A folder name ending in a double-byte character with the trail byte
+    // 0x5C still gets its backslash; upper-casing leaves trail bytes alone.
+    char dir[SNAPSHOT_DIR_SIZE];
+    ASSERT_TRUE(MakeSnapshotDir("c:\\\x95\x5C", dir, NextDoubleByte));
+    EXPECT_STREQ(dir, "c:\\\x95\x5C\\");
+    char text[] = "c:\\\x83\x61" "b\\";
+    UpperCaseAscii(text, NextDoubleByte);
+    EXPECT_STREQ(text, "C:\\\x83\x61" "B\\");
 }
 
 TEST(SnapshotDirRule, TextThatCannotTakeItsBackslashIsRefused)
@@ -154,15 +163,15 @@ TEST(SnapshotDirRule, TextThatCannotTakeItsBackslashIsRefused)
     std::string long150(150, 'a');
     char dir[SNAPSHOT_DIR_SIZE];
 
-    ASSERT_TRUE(MakeSnapshotDir(fits98.c_str(), dir));
+    ASSERT_TRUE(MakeSnapshotDir(fits98.c_str(), dir, NextByte));
     EXPECT_EQ(strlen(dir), 99u);
     EXPECT_EQ(dir[98], '\\');
-    ASSERT_TRUE(MakeSnapshotDir(ends99.c_str(), dir));
+    ASSERT_TRUE(MakeSnapshotDir(ends99.c_str(), dir, NextByte));
     EXPECT_EQ(std::string(dir), ends99);
 
     strcpy(dir, "C:\\OLD\\");
-    EXPECT_FALSE(MakeSnapshotDir(no99.c_str(), dir));
-    EXPECT_FALSE(MakeSnapshotDir(long150.c_str(), dir));
+    EXPECT_FALSE(MakeSnapshotDir(no99.c_str(), dir, NextByte));
+    EXPECT_FALSE(MakeSnapshotDir(long150.c_str(), dir, NextByte));
     EXPECT_STREQ(dir, "C:\\OLD\\");
 }
 
@@ -176,7 +185,7 @@ TEST(SnapshotDirRule, LoadingUpperCasesAndFallsBackOnARefusedText)
     EXPECT_STREQ(Load(reg, 8).snapshotDir, "C:\\");
 
     char text[] = "c:\\\xe4\xf6z{}~`@[";
-    UpperCaseAscii(text);
+    UpperCaseAscii(text, NextByte);
     EXPECT_STREQ(text, "C:\\\xe4\xf6Z{}~`@[");
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/ansi_steps.h"
 #include "setup/install_text.h"
 #include "snap/shell/program_path.h"
 #include "setup/progman_text.h"
@@ -154,13 +155,13 @@ TEST(InstallText, DirectoryUninstallCommandAndPaths)
         ASSERT_TRUE(JoinDirectoryFile(path, sizeof path, j.dir, "tamblit95.hlp"));
         EXPECT_STREQ(path, j.expected);
         // Beside a module whose path is the directory above.
-        ASSERT_TRUE(JoinProgramPath(path, sizeof path, j.dir, "tamblit95.hlp"));
+        ASSERT_TRUE(JoinProgramPath(path, sizeof path, j.dir, "tamblit95.hlp", NextByte));
         EXPECT_STREQ(path, j.beside);
     }
     char small[20];
     EXPECT_FALSE(JoinDirectoryFile(small, sizeof small, "C:\\Program Files", "tamblit95.hlp"));
     EXPECT_STREQ(small, "");
-    EXPECT_FALSE(JoinProgramPath(small, sizeof small, "C:\\Program Files\\setup.exe", "tamblit95.hlp"));
+    EXPECT_FALSE(JoinProgramPath(small, sizeof small, "C:\\Program Files\\setup.exe", "tamblit95.hlp", NextByte));
     EXPECT_STREQ(small, "");
 }
 
