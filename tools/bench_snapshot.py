@@ -263,7 +263,7 @@ def main():
     parser.add_argument("--presses", type=int, default=6, help="hot key presses per process")
     parser.add_argument("--starts", type=int, default=3, help="processes started for the hot key figures")
     parser.add_argument("--parts", default="123", help="which figures to take (1, 2, 3)")
-    parser.add_argument("--peer", help="another build's tamblit95.exe, measured in turn for part 3")
+    parser.add_argument("--peer", help="another build's tamblit95.exe, whose resident figures are taken in turn with ours")
     args = parser.parse_args()
 
     session = harness.Session()
