@@ -97,6 +97,53 @@ static const SnapshotFileSystem WIN32_FILES = {
     NULL, FileExists, CreateNewFile, CreateTempFileBeside, WriteAll, CloseFile, RemoveFile, ReplaceFile, RenameFile,
 };
 
+// The PNG writer's second thread.
+struct HelperThread {
+    void (*work)(void *arg);
+    void *arg;
+    HANDLE handle;
+};
+
+static DWORD WINAPI RunHelper(LPVOID param)
+{
+    HelperThread *helper = static_cast<HelperThread *>(param);
+    helper->work(helper->arg);
+    return 0;
+}
+
+static void *StartHelper(void (*work)(void *arg), void *arg)
+{
+    HelperThread *helper = static_cast<HelperThread *>(HeapAlloc(GetProcessHeap(), 0, sizeof(HelperThread)));
+    if (!helper)
+        return NULL;
+    helper->work = work;
+    helper->arg = arg;
+    DWORD id;
+    helper->handle = CreateThread(NULL, 0, RunHelper, helper, 0, &id);
+    if (!helper->handle) {
+        HeapFree(GetProcessHeap(), 0, helper);
+        return NULL;
+    }
+    return helper;
+}
+
+static void JoinHelper(void *handle)
+{
+    HelperThread *helper = static_cast<HelperThread *>(handle);
+    WaitForSingleObject(helper->handle, INFINITE);
+    CloseHandle(helper->handle);
+    HeapFree(GetProcessHeap(), 0, helper);
+}
+
+// A second thread only where a second processor can run it.
+static const PngHelperThread *PngHelper()
+{
+    static const PngHelperThread helper = {StartHelper, JoinHelper};
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return info.dwNumberOfProcessors > 1 ? &helper : NULL;
+}
+
 int SaveSnapshotFileAt(const char *path, const BITMAPINFOHEADER *header, DWORD colorTableSize,
                        const BYTE *pixels, DWORD pixelArraySize, KeptFiles *kept, int fileType)
 {
@@ -104,7 +151,7 @@ int SaveSnapshotFileAt(const char *path, const BITMAPINFOHEADER *header, DWORD c
         const PngPicture picture = {static_cast<uint32_t>(header->biWidth), static_cast<uint32_t>(header->biHeight),
                                     header->biBitCount, reinterpret_cast<const uint8_t *>(header) + BITMAP_INFO_HEADER_SIZE,
                                     colorTableSize / 4, pixels};
-        return SavePngFile(WIN32_FILES, path, picture, kept);
+        return SavePngFile(WIN32_FILES, path, picture, kept, PngHelper());
     }
     uint8_t fileHeader[BITMAP_FILE_HEADER_SIZE];
     if (!BuildFileHeader(colorTableSize, pixelArraySize, fileHeader))

@@ -95,14 +95,77 @@ void FilterRow(const PngPicture &picture, uint32_t stride, uint32_t y, uint8_t *
     }
 }
 
-// The deflate stream and the two fixed buffers of one file; all are given
-// back on every path.
+// The lower part of the picture, compressed by a helper thread into a
+// buffer of its own as a raw deflate stream that continues the main one.
+struct LowerPart {
+    const PngPicture *picture;
+    uint32_t stride, rowBytes, first;  // rows first to height - 1
+    uint8_t *out;
+    uint32_t capacity, size;
+    uLong adler;                       // of the filtered rows
+    bool done;                         // false: did not fit or no memory
+};
+
+// Feeds rows [first, end) to z, which writes into a fixed buffer, carrying
+// adler over them. False when deflate fails or the buffer is full.
+bool DeflateRowsInto(const PngPicture &picture, uint32_t stride, uint32_t rowBytes, uint32_t first,
+                     uint32_t end, uint8_t *row, z_stream &z, uLong *adler)
+{
+    for (uint32_t y = first; y < end; ++y) {
+        FilterRow(picture, stride, y, row);
+        *adler = adler32(*adler, row, rowBytes + 1);
+        z.next_in = row;
+        z.avail_in = rowBytes + 1;
+        while (z.avail_in > 0) {
+            if (z.avail_out == 0 || deflate(&z, Z_NO_FLUSH) != Z_OK)
+                return false;
+        }
+    }
+    return true;
+}
+
+void CompressLowerPart(void *arg)
+{
+    LowerPart &part = *static_cast<LowerPart *>(arg);
+    const PngPicture &picture = *part.picture;
+    const uint32_t rowSize = part.rowBytes + 1;
+    // The rows just above the part serve as the dictionary, so the join
+    // costs almost nothing in size.
+    const uint32_t dictionaryRows = (32768 + rowSize - 1) / rowSize;
+    const uint32_t above = dictionaryRows < part.first ? dictionaryRows : part.first;
+    uint8_t *dictionary = static_cast<uint8_t *>(malloc(static_cast<size_t>(above + 1) * rowSize));
+    z_stream z;
+    memset(&z, 0, sizeof z);
+    part.done = false;
+    if (dictionary && deflateInit2(&z, DEFLATE_LEVEL, Z_DEFLATED, -DEFLATE_WINDOW_BITS, DEFLATE_MEM_LEVEL,
+                                   Z_DEFAULT_STRATEGY) == Z_OK) {
+        for (uint32_t i = 0; i < above; ++i)
+            FilterRow(picture, part.stride, part.first - above + i, dictionary + i * rowSize);
+        const uint32_t length = above * rowSize < 32768 ? above * rowSize : 32768;
+        deflateSetDictionary(&z, dictionary + above * rowSize - length, length);
+        uint8_t *row = dictionary + above * rowSize;
+        z.next_out = part.out;
+        z.avail_out = part.capacity;
+        part.adler = adler32(0, Z_NULL, 0);
+        if (DeflateRowsInto(picture, part.stride, part.rowBytes, part.first, picture.height, row, z, &part.adler) &&
+            deflate(&z, Z_FINISH) == Z_STREAM_END) {
+            part.size = part.capacity - z.avail_out;
+            part.done = true;
+        }
+        deflateEnd(&z);
+    }
+    free(dictionary);
+}
+
+// The deflate stream and the fixed buffers of one file; all are given back
+// on every path.
 struct PngWriter {
     const SnapshotFileSystem &fs;
     void *file;
     uint8_t *chunk = nullptr;   // length, "IDAT", the compressed data, CRC
     uint32_t chunkSize;
     uint8_t *row = nullptr;
+    uint8_t *lower = nullptr;   // the lower part's compressed data
     z_stream z;
     bool deflating = false;
 
@@ -117,6 +180,7 @@ struct PngWriter {
             deflateEnd(&z);
         free(chunk);
         free(row);
+        free(lower);
     }
     void RestartChunk()
     {
@@ -133,12 +197,56 @@ struct PngWriter {
         RestartChunk();
         return fs.write(fs.context, file, chunk, size);
     }
+    // Calls deflate with flush until it has nothing more to give.
+    int Drain(int flush)
+    {
+        for (;;) {
+            int rc = deflate(&z, flush);
+            if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR)
+                return NoMemory;
+            if (z.avail_out != 0)
+                return Ok;
+            if (!FlushChunk())
+                return DiskFull;
+        }
+    }
+    // Puts bytes into the IDAT data after what deflate wrote.
+    bool Append(const uint8_t *data, uint32_t size)
+    {
+        while (size > 0) {
+            uint32_t n = size < z.avail_out ? size : z.avail_out;
+            memcpy(z.next_out, data, n);
+            z.next_out += n;
+            z.avail_out -= n;
+            data += n;
+            size -= n;
+            if (z.avail_out == 0 && !FlushChunk())
+                return false;
+        }
+        return true;
+    }
+    // Rows [first, end) into the stream, writing each full chunk.
+    int Compress(const PngPicture &picture, uint32_t stride, uint32_t rowBytes, uint32_t first, uint32_t end)
+    {
+        for (uint32_t y = first; y < end; ++y) {
+            FilterRow(picture, stride, y, row);
+            z.next_in = row;
+            z.avail_in = rowBytes + 1;
+            while (z.avail_in > 0) {
+                if (deflate(&z, Z_NO_FLUSH) != Z_OK)
+                    return NoMemory;
+                if (z.avail_out == 0 && !FlushChunk())
+                    return DiskFull;
+            }
+        }
+        return Ok;
+    }
 };
 
 }  // namespace
 
 int WritePngFileContent(const SnapshotFileSystem &fs, void *file, const PngPicture &picture,
-                        uint32_t bufferSize)
+                        uint32_t bufferSize, const PngHelperThread *helper)
 {
     if (bufferSize <= PNG_CHUNK_OVERHEAD || picture.colorCount > PNG_MAX_PALETTE)
         return NoMemory;
@@ -160,25 +268,43 @@ int WritePngFileContent(const SnapshotFileSystem &fs, void *file, const PngPictu
     w.deflating = true;
     w.RestartChunk();
 
-    for (uint32_t y = 0; y < picture.height; ++y) {
-        FilterRow(picture, stride, y, w.row);
-        w.z.next_in = w.row;
-        w.z.avail_in = rowBytes + 1;
-        while (w.z.avail_in > 0) {
-            if (deflate(&w.z, Z_NO_FLUSH) != Z_OK)
-                return NoMemory;
-            if (w.z.avail_out == 0 && !w.FlushChunk())
-                return DiskFull;
-        }
+    // A large picture is compressed in two halves at once, the lower one by
+    // a helper thread into a buffer of an eighth of the pixels' size (less
+    // than the captured bitmap given back before). When its data does not
+    // fit there, this thread compresses that half too, as if alone.
+    const uint64_t pixelBytes = static_cast<uint64_t>(stride) * picture.height;
+    LowerPart part = {&picture, stride, rowBytes, picture.height / 2, nullptr, 0, 0, 0, false};
+    void *thread = nullptr;
+    if (helper && pixelBytes >= PNG_TWO_THREAD_MIN_BYTES) {
+        part.capacity = static_cast<uint32_t>(pixelBytes / 8);
+        w.lower = part.out = static_cast<uint8_t *>(malloc(part.capacity));
+        thread = part.out ? helper->start(CompressLowerPart, &part) : nullptr;
     }
-    for (;;) {
-        int rc = deflate(&w.z, Z_FINISH);
-        if (rc != Z_OK && rc != Z_STREAM_END)
-            return NoMemory;
-        if ((rc == Z_STREAM_END || w.z.avail_out == 0) && !w.FlushChunk())
+    const uint32_t split = thread ? part.first : picture.height;
+    int result = w.Compress(picture, stride, rowBytes, 0, split);
+    if (thread)
+        helper->join(thread);
+    if (result != Ok)
+        return result;
+
+    if (thread && part.done) {
+        // The upper half ends on a byte boundary without closing the stream;
+        // the lower half's blocks close it, then the checksum of both.
+        const uLong upperAdler = w.z.adler;
+        if ((result = w.Drain(Z_SYNC_FLUSH)) != Ok)
+            return result;
+        uLong adler = adler32_combine(upperAdler, part.adler,
+                                      static_cast<z_off_t>(picture.height - split) * (rowBytes + 1));
+        uint8_t trailer[4];
+        PutBigEndian32(trailer, static_cast<uint32_t>(adler));
+        if (!w.Append(part.out, part.size) || !w.Append(trailer, sizeof trailer) || !w.FlushChunk())
             return DiskFull;
-        if (rc == Z_STREAM_END)
-            break;
+    } else {
+        if ((result = w.Compress(picture, stride, rowBytes, split, picture.height)) != Ok ||
+            (result = w.Drain(Z_FINISH)) != Ok)
+            return result;
+        if (!w.FlushChunk())
+            return DiskFull;
     }
 
     uint8_t end[PNG_CHUNK_OVERHEAD];
@@ -187,14 +313,21 @@ int WritePngFileContent(const SnapshotFileSystem &fs, void *file, const PngPictu
 }
 
 namespace {
+struct PngContent {
+    const PngPicture *picture;
+    const PngHelperThread *helper;
+};
+
 int WritePngContent(const SnapshotFileSystem &fs, void *file, const void *content)
 {
-    return WritePngFileContent(fs, file, *static_cast<const PngPicture *>(content));
+    const PngContent &c = *static_cast<const PngContent *>(content);
+    return WritePngFileContent(fs, file, *c.picture, PNG_OUTPUT_BUFFER_SIZE, c.helper);
 }
 }  // namespace
 
 int SavePngFile(const SnapshotFileSystem &fs, const char *path, const PngPicture &picture,
-                KeptFiles *kept)
+                KeptFiles *kept, const PngHelperThread *helper)
 {
-    return SaveSnapshotFile(fs, path, WritePngContent, &picture, kept);
+    const PngContent content = {&picture, helper};
+    return SaveSnapshotFile(fs, path, WritePngContent, &content, kept);
 }

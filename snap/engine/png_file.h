@@ -24,15 +24,28 @@ enum {
     // whatever the picture's size: one IDAT chunk each time it fills.
     PNG_OUTPUT_BUFFER_SIZE = 65536,
     PNG_SIGNATURE_SIZE = 8,
-    PNG_CHUNK_OVERHEAD = 12     // length, type and CRC around the data
+    PNG_CHUNK_OVERHEAD = 12,    // length, type and CRC around the data
+    // Smaller pictures are compressed by one thread: a second one would
+    // cost more to start than it saves.
+    PNG_TWO_THREAD_MIN_BYTES = 65536
+};
+
+// A way to run work beside the calling thread: start returns a handle, or
+// null when it cannot (the caller then does the work itself); join waits
+// for the work to end and releases the handle.
+struct PngHelperThread {
+    void *(*start)(void (*work)(void *arg), void *arg);
+    void (*join)(void *handle);
 };
 
 // Writes the whole PNG file: signature, IHDR, PLTE (8 bits), the pixels in
-// IDAT chunks of at most bufferSize - 12 data bytes, and IEND. Returns Ok,
-// DiskFull at the first write that falls short, or NoMemory.
+// IDAT chunks of at most bufferSize - 12 data bytes, and IEND. With a helper,
+// a large picture's lower half is compressed at the same time on the other
+// thread. Returns Ok, DiskFull at the first write that falls short, or
+// NoMemory.
 int WritePngFileContent(const SnapshotFileSystem &fs, void *file, const PngPicture &picture,
-                        uint32_t bufferSize = PNG_OUTPUT_BUFFER_SIZE);
+                        uint32_t bufferSize = PNG_OUTPUT_BUFFER_SIZE, const PngHelperThread *helper = nullptr);
 
 // SaveSnapshotFile with the content of a PNG file.
 int SavePngFile(const SnapshotFileSystem &fs, const char *path, const PngPicture &picture,
-                KeptFiles *kept = nullptr);
+                KeptFiles *kept = nullptr, const PngHelperThread *helper = nullptr);

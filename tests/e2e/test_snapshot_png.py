@@ -36,22 +36,25 @@ def test_png_holds_the_bitmaps_pixels(request, new_snapdir, wine_name, bpp):
     wine = request.getfixturevalue(wine_name)
     d = new_snapdir(wine)
     pattern = wine.start_pattern(30, 20, 240, 180, cell=10)
-    rect = (41, 33, 41 + 151, 33 + 101)  # odd width: bitmap rows carry padding
+    # Odd width: bitmap rows carry padding. Over 64 KB of pixels at both
+    # depths, so the two halves are compressed at once and joined.
+    w, h = 301, 241
+    rect = (41, 33, 41 + w, 33 + h)
     save(wine, d, "same.bmp", rect=rect, bpp=bpp)
     save(wine, d, "same.png", rect=rect, bpp=bpp)
 
     bmp, png = read_bmp(d / "same.bmp"), read_png(d / "same.png")
-    assert png.size == (151, 101)
+    assert png.size == (w, h)
     if bpp == 24:
         assert png.mode == "RGB"
-        assert [PngRows(png).row(y) for y in range(101)] == [bmp.row(y) for y in range(101)]
+        assert [PngRows(png).row(y) for y in range(h)] == [bmp.row(y) for y in range(h)]
         assert compare_to_pattern(PngRows(png), rect[:2], pattern.rect) == []
     else:
         assert png.mode == "P"
         palette = png.getpalette()
         assert [tuple(palette[3 * i:3 * i + 3]) for i in range(256)] == bmp.palette
-        assert [png.getpixel((x, y)) for y in range(101) for x in range(151)] == \
-            [bmp.index(x, y) for y in range(101) for x in range(151)]
+        assert [png.getpixel((x, y)) for y in range(h) for x in range(w)] == \
+            [bmp.index(x, y) for y in range(h) for x in range(w)]
 
 
 @pytest.mark.parametrize("typed, written, magic", [

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "snap/engine/png_file.h"
@@ -71,7 +72,20 @@ std::string Inflate(const std::string &data)
 struct Case {
     int bits;
     uint32_t width, height, buffer;
+    bool twoThreads, smooth;  // smooth pixels compress; noise overflows the second thread's buffer
 };
+
+int g_helperStarts;
+const PngHelperThread STD_THREAD = {
+    [](void (*work)(void *), void *arg) -> void * {
+        ++g_helperStarts;
+        return new std::thread(work, arg);
+    },
+    [](void *handle) {
+        std::thread *t = static_cast<std::thread *>(handle);
+        t->join();
+        delete t;
+    }};
 
 class PngFile : public ::testing::TestWithParam<Case> {};
 
@@ -84,13 +98,15 @@ TEST_P(PngFile, ReadsBackAsTheDibsPixels)
     const size_t sample = c.bits / 8, stride = (c.width * sample + 3) / 4 * 4;
     std::vector<uint8_t> pixels(stride * c.height), table(1024);
     for (size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = (uint8_t)(i * 2654435761u >> 13);
+        pixels[i] = c.smooth ? (uint8_t)(i / stride + i % stride / 16) : (uint8_t)(i * 2654435761u >> 13);
     for (size_t i = 0; i < table.size(); ++i)
         table[i] = (uint8_t)(i * 7 + 1);
     PngPicture pic = {c.width, c.height, c.bits, table.data(), 256, pixels.data()};
 
     MemoryFile f;
-    ASSERT_EQ(WritePngFileContent(f.Fs(), nullptr, pic, c.buffer), Ok);
+    g_helperStarts = 0;
+    ASSERT_EQ(WritePngFileContent(f.Fs(), nullptr, pic, c.buffer, c.twoThreads ? &STD_THREAD : nullptr), Ok);
+    EXPECT_EQ(g_helperStarts, c.twoThreads ? 1 : 0);
     std::vector<Chunk> chunks = ReadChunks(f.bytes);
     ASSERT_GE(chunks.size(), 3u);
     EXPECT_EQ(chunks.front().type, "IHDR");
@@ -115,6 +131,9 @@ TEST_P(PngFile, ReadsBackAsTheDibsPixels)
         EXPECT_LE(chunks[i].data.size(), c.buffer - 12u);
         idat += chunks[i].data;
     }
+    if (c.twoThreads && c.smooth) {  // the halves meet at a flush point
+        EXPECT_NE(idat.find(std::string("\0\0\xff\xff", 4)), std::string::npos);
+    }
     // A short stream would pass for a picture with black rows at the bottom.
     std::string raw = Inflate(idat);
     const size_t rowBytes = c.width * sample;
@@ -132,8 +151,11 @@ TEST_P(PngFile, ReadsBackAsTheDibsPixels)
 
 INSTANTIATE_TEST_SUITE_P(
     Shapes, PngFile,
-    ::testing::Values(Case{24, 13, 7, PNG_OUTPUT_BUFFER_SIZE}, Case{8, 13, 7, PNG_OUTPUT_BUFFER_SIZE},
-                      Case{24, 301, 97, 64}, Case{8, 1, 1, 13}, Case{8, 257, 33, 100}));
+    ::testing::Values(Case{24, 13, 7, PNG_OUTPUT_BUFFER_SIZE, false, false},
+                      Case{8, 13, 7, PNG_OUTPUT_BUFFER_SIZE, false, false}, Case{24, 301, 97, 64, false, false},
+                      Case{8, 1, 1, 13, false, false}, Case{8, 257, 33, 100, false, false},
+                      Case{24, 301, 97, PNG_OUTPUT_BUFFER_SIZE, true, true}, Case{24, 301, 97, 100, true, false},
+                      Case{8, 640, 480, 1000, true, true}));
 
 TEST(PngFileWrites, EveryShortWriteStopsTheFile)
 {
