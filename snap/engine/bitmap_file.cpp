@@ -1,11 +1,11 @@
 #include "snap/engine/bitmap_file.h"
 
-#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 
 #include "snap/engine/dib_layout.h"
 #include "snap/engine/snap_result.h"
+#include "snap/settings/settings_rules.h"
 #include "snap/settings/snap_settings.h"
 
 static const char BITMAP_EXTENSION[] = "bmp";
@@ -17,37 +17,32 @@ const char *SnapshotFileExtension(int fileType)
 }
 
 // The extension of the last part of path without its dot, or null.
-static const char *ExtensionOf(const char *path)
+static const char *ExtensionOf(const char *path, NextCharFn next)
 {
     const char *name = path;
-    for (const char *p = path; *p; ++p) {
-        if (*p == '\\' || *p == '/' || *p == ':')
-            name = p + 1;
+    const char *dot = nullptr;
+    for (const char *p = path; *p; p = next(p)) {
+        if (*p == '\\' || *p == '/' || *p == ':') {
+            name = next(p);
+            dot = nullptr;
+        } else if (*p == '.') {
+            dot = p;
+        }
     }
-    const char *dot = strrchr(name, '.');
     return dot && dot != name ? dot + 1 : nullptr;
 }
 
-bool NameHasExtension(const char *path)
+bool NameHasExtension(const char *path, NextCharFn next)
 {
-    return ExtensionOf(path) != nullptr;
+    return ExtensionOf(path, next) != nullptr;
 }
 
-static bool SameAsciiLetters(const char *a, const char *b)
+int FileTypeOfName(const char *path, int chosenType, NextCharFn next)
 {
-    for (; *a && *b; ++a, ++b) {
-        if (tolower(static_cast<unsigned char>(*a)) != *b)
-            return false;
-    }
-    return *a == *b;
-}
-
-int FileTypeOfName(const char *path, int chosenType)
-{
-    const char *extension = ExtensionOf(path);
-    if (extension && SameAsciiLetters(extension, PNG_EXTENSION))
+    const char *extension = ExtensionOf(path, next);
+    if (extension && EqualIgnoringAsciiCase(extension, PNG_EXTENSION))
         return PngFile;
-    if (extension && SameAsciiLetters(extension, BITMAP_EXTENSION))
+    if (extension && EqualIgnoringAsciiCase(extension, BITMAP_EXTENSION))
         return BitmapFile;
     return chosenType;
 }

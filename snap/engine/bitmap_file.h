@@ -5,6 +5,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "snap/shell/ansi_text.h"
+
 enum {
     SNAPSHOT_PATH_SIZE = 150,   // the path buffer the Save dialog is given
     FIRST_SNAPSHOT_NUMBER = 1,
@@ -16,12 +18,13 @@ enum {
 const char *SnapshotFileExtension(int fileType);
 
 // The type a file name asks for: ".png" or ".bmp" in any case decide, any
-// other extension or none leaves the type chosen in the dialog.
-int FileTypeOfName(const char *path, int chosenType);
+// other extension or none leaves the type chosen in the dialog. next walks
+// the text by characters, so a trail byte is never taken for a backslash.
+int FileTypeOfName(const char *path, int chosenType, NextCharFn next);
 
 // True when the last part of path has an extension (a dot that is not its
 // first character).
-bool NameHasExtension(const char *path);
+bool NameHasExtension(const char *path, NextCharFn next);
 
 // <dir>snapNNN.<extension> into out. Returns false, with out empty, when the
 // name does not fit: a cut name would be a different file, so it is never used.

@@ -10,6 +10,7 @@
 #include "snap/settings/settings_store_win.h"
 #include "snap/settings/snap_settings.h"
 #include "snap/shell/app_state_win.h"
+#include "snap/shell/ansi_text_win.h"
 #include "snap/shell/message_box_win.h"
 #include "snap/shell/snap_sound_win.h"
 
@@ -171,7 +172,7 @@ static int FileTypeOfFilter(DWORD filterIndex)
 // no other file is replaced without asking.
 static void AddChosenExtension(char (&path)[SNAPSHOT_PATH_SIZE], int chosenType)
 {
-    if (NameHasExtension(path))
+    if (NameHasExtension(path, AnsiNextChar))
         return;
     char named[SNAPSHOT_PATH_SIZE];
     int len = snprintf(named, sizeof named, "%s.%s", path, SnapshotFileExtension(chosenType));
@@ -214,7 +215,7 @@ int ChooseSnapshotFile(char (&path)[SNAPSHOT_PATH_SIZE], int *fileType)
     const int chosen = FileTypeOfFilter(ofn.nFilterIndex);
     AddChosenExtension(path, chosen);
     if (fileType)
-        *fileType = FileTypeOfName(path, chosen);
+        *fileType = FileTypeOfName(path, chosen, AnsiNextChar);
     return Ok;
 }
 

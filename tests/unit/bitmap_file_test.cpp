@@ -10,6 +10,7 @@
 #include "snap/engine/dib_layout.h"
 #include "snap/engine/snap_result.h"
 #include "snap/settings/snap_settings.h"
+#include "tests/unit/ansi_steps.h"
 
 static bool InSet(void *context, const char *path)
 {
@@ -104,9 +105,12 @@ TEST(SnapshotName, TypeComesFromTheExtensionTyped)
         {"C:shot.png", BitmapFile, PngFile, true},
     };
     for (const Case &c : cases) {
-        EXPECT_EQ(FileTypeOfName(c.name, c.chosen), c.type) << c.name;
-        EXPECT_EQ(NameHasExtension(c.name), c.hasExtension) << c.name;
+        EXPECT_EQ(FileTypeOfName(c.name, c.chosen, NextByte), c.type) << c.name;
+        EXPECT_EQ(NameHasExtension(c.name, NextByte), c.hasExtension) << c.name;
     }
+    // A trail byte with the value of a backslash ends no folder name.
+    EXPECT_EQ(FileTypeOfName("C:\\S\\\x83\x5c.png", BitmapFile, NextDoubleByte), PngFile);
+    EXPECT_EQ(FileTypeOfName("C:\\S\\\x83\x5c.png", BitmapFile, NextByte), BitmapFile);
     EXPECT_STREQ(SnapshotFileExtension(PngFile), "png");
     EXPECT_STREQ(SnapshotFileExtension(0), "bmp");
 }
