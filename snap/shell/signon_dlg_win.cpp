@@ -49,7 +49,12 @@ static BOOL OnInitDialog(HWND dlg, BOOL startupForm)
         SetTimer(dlg, SIGNON_TIMER_ID, SIGNON_STARTUP_MS, NULL);
     }
     SendDlgItemMessageA(dlg, IDC_SIGNON_HOTKEY, HKM_SETHOTKEY, SnapSettings.hotKeyCode, 0);
-    return TRUE;  // let the dialog manager set the focus
+    if (startupForm)
+        return TRUE;  // no button to focus: Enter means OK all the same
+    // Setup comes first in the Tab order, but Enter is to close the box, as
+    // it does in the start-up form: the focus starts on OK.
+    SetFocus(GetDlgItem(dlg, IDOK));
+    return FALSE;
 }
 
 static void OpenHelp(HWND dlg)

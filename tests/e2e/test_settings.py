@@ -3,10 +3,11 @@ tests/drivers/settingsdriver.exe over the record that LoadSettings gives."""
 
 import pytest
 
+from dialog_keys import focused_id, ink_right_gap, keys_reach, press, tab_order
 from settings_dialogs import (
-    DEFAULTS, IDCANCEL, IDOK, ID_24BIT, ID_8BIT, ID_ACTIVEWINDOW, ID_BOTTOM, ID_DIRECTORY,
+    DEFAULTS, DIALOG, IDCANCEL, IDOK, ID_24BIT, ID_8BIT, ID_ACTIVEWINDOW, ID_BOTTOM, ID_DIRECTORY,
     ID_FULLSCREEN, ID_HOTKEY, ID_LEFT, ID_PAGESETUP, ID_RIGHT, ID_SAVE, ID_SELECTABLE,
-    ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER, INT32_MAX, SETTINGS, SetupRun,
+    ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER, INT32_MAX, MARGINS_CAPTION, SETTINGS, SetupRun,
     margin_texts, parse_record, stored_values)
 
 
@@ -183,6 +184,52 @@ def test_directory_too_long_for_its_backslash_keeps_the_old_one(wine24):
     setup = SetupRun(wine24)
     setup.set_directory("D:\\" + "b" * 95)  # 98: room for the backslash
     assert setup.finish(IDOK)["snapshotDir"] == "D:\\" + "b" * 95 + "\\"
+
+
+def test_keyboard_reaches_every_control_in_reading_order(wine24):
+    wine = wine24
+    wine.reg_delete_key(SETTINGS)
+    setup = SetupRun(wine, destination=2, sound=1)
+    hwnd = setup.window["hwnd"]
+    assert focused_id(setup.probe, hwnd) == ID_DIRECTORY
+    # 8-Bit is disabled on this display; a radio group is entered at its checked button.
+    tab_order(wine, hwnd, [IDOK, IDCANCEL, ID_SAVE, ID_24BIT, ID_FULLSCREEN, ID_SOUND, ID_HOTKEY,
+                           ID_TOPRINTER, ID_PAGESETUP, ID_DIRECTORY])
+    # Each underlined letter leads to its own control (the hot key box takes
+    # every key it gets, so Tab leaves it first).
+    keys_reach(wine, hwnd, [("alt+h", ID_HOTKEY), ("Tab", ID_TOPRINTER), ("alt+d", ID_DIRECTORY),
+                            ("alt+w", ID_ACTIVEWINDOW), ("alt+a", ID_SELECTABLE),
+                            ("alt+l", ID_TOCLIPBOARD), ("alt+k", ID_TOFILE), ("alt+p", ID_TOPRINTER),
+                            ("alt+n", ID_SOUND), ("alt+2", ID_24BIT), ("alt+f", ID_FULLSCREEN)])
+
+    press(wine, hwnd, "alt+g")
+    page = setup.probe.wait_window(caption=MARGINS_CAPTION, cls=DIALOG, visible=True, timeout=15)
+    assert focused_id(setup.probe, page["hwnd"]) == ID_LEFT
+    tab_order(wine, page["hwnd"], [ID_TOP, ID_RIGHT, ID_BOTTOM, IDOK, IDCANCEL, ID_LEFT])
+    keys_reach(wine, page["hwnd"], [("alt+b", ID_BOTTOM), ("alt+r", ID_RIGHT), ("alt+t", ID_TOP),
+                                    ("alt+l", ID_LEFT)])
+    press(wine, page["hwnd"], "alt+c")
+    setup.probe.wait_gone(hwnd=page["hwnd"])
+
+    press(wine, hwnd, "alt+o")
+    assert setup.proc.wait(30) == 0
+    record = parse_record(setup.out.read_text())
+    assert (record["result"], record["source"], record["destination"], record["sound"]) == (1, 1, 2, 0)
+
+
+# Ctrl + Shift + Alt with Insert, and with Scroll Lock, the longest key name.
+@pytest.mark.parametrize("code", [0x0F2D, 0x0791])
+def test_hot_key_and_margins_show_in_full(wine24, code):
+    wine24.reg_delete_key(SETTINGS)
+    setup = SetupRun(wine24, destination=2, hotKeyCode=code, leftMargin=9999, rightMargin=2000)
+    assert ink_right_gap(wine24, setup.control(ID_HOTKEY)) >= 2
+    page = setup.open_page_setup()
+    setup.probe.focus(id=IDOK, **page)  # no caret beside the texts
+    for id in (ID_LEFT, ID_RIGHT):
+        assert ink_right_gap(wine24, setup.probe.control(id=id, **page)) >= 2
+    setup.probe.press(IDCANCEL, **page)
+    setup.probe.wait_gone(**page)
+    setup.finish(IDCANCEL)
 
 
 # ---------------------------------------------------------------- Page Setup dialog

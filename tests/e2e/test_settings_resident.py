@@ -4,13 +4,14 @@ restart that has to bring every saved choice back."""
 
 import pytest
 
+from dialog_keys import focused_id, ink_right_gap, press, tab_order
 # The resident program's own helpers (starting it, the tray, the sign-on box).
 pytest.importorskip("test_resident")
-from test_resident import (CAPTION, DIALOG, ID_DESTINATION, ID_HOTKEY as ID_SIGNON_HOTKEY,  # noqa: E402
-                           ID_SETUP as ID_SIGNON_SETUP, IDOK, TRAY_WINDOW_NAME, control,
-                           exit_program, fresh_settings, full_sign_on, holds_for,
-                           open_full_sign_on, post_tray_click, sign_on_boxes, start_program,
-                           start_resident)
+from test_resident import (CAPTION, DIALOG, ID_DESTINATION, ID_EXIT, ID_HELP,  # noqa: E402
+                           ID_HOTKEY as ID_SIGNON_HOTKEY, ID_SETUP as ID_SIGNON_SETUP, IDOK,
+                           TRAY_WINDOW_NAME, control, exit_program, fresh_settings, full_sign_on,
+                           holds_for, open_full_sign_on, post_tray_click, sign_on_boxes,
+                           start_program, start_resident)
 from settings_dialogs import (  # noqa: E402
     ID_8BIT, ID_24BIT, ID_ACTIVEWINDOW, ID_BOTTOM, ID_DIRECTORY, ID_HOTKEY, ID_LEFT, ID_RIGHT,
     ID_SAVE, ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER, IDCANCEL, SETTINGS,
@@ -175,3 +176,24 @@ def test_tray_clicks_bring_the_open_dialog_forward_and_our_own_key_is_not_in_use
     holds_for(lambda: wine.probe.find_window(caption="Error", cls=DIALOG) is None, "no error box")
     assert not wine.probe.hotkey_free("ctrl+shift+s")
     exit_program(wine, proc)
+
+
+def test_sign_on_keyboard_and_the_longest_hot_key(wine):
+    fresh_settings(wine, hot_key=0x0791)  # Ctrl + Shift + Alt + Scroll Lock
+    proc = start_resident(wine, keys="ctrl+shift+alt+vk0x91")
+    box = open_full_sign_on(wine)
+    hwnd = box["hwnd"]
+    assert ink_right_gap(wine, control(box, ID_SIGNON_HOTKEY)) >= 2
+    # The focus starts on OK, so that Enter closes the box; Tab goes in reading order.
+    assert focused_id(wine.probe, hwnd) == IDOK
+    tab_order(wine, hwnd, [ID_EXIT, ID_SIGNON_SETUP, ID_HELP, IDOK])
+    press(wine, hwnd, "alt+s")
+    setup = SetupDialog(wine)
+    press(wine, setup.window["hwnd"], "Escape")
+    wine.probe.wait_gone(**setup.sel)
+    press(wine, hwnd, "Return")
+    wine.probe.wait_gone(hwnd=hwnd)
+
+    box = open_full_sign_on(wine)
+    press(wine, box["hwnd"], "alt+x")
+    assert proc.wait(60) == 0

@@ -10,6 +10,7 @@ import shutil
 
 import pytest
 
+from dialog_keys import focused_id, keys_reach, press, tab_order
 from harness import build_dir
 
 CAPTION = "Tamblit 95 Installer"
@@ -134,6 +135,17 @@ def test_dialog_refuses_install_without_a_usable_group(swine, dist):
         assert swine.reg_values(UNINSTALL) is None
     finally:
         shutil.rmtree(long_group, ignore_errors=True)
+
+
+def test_keyboard_reaches_every_control(swine, dist):
+    proc, dlg = start_setup(swine, dist)
+    hwnd = dlg["hwnd"]
+    assert focused_id(swine.probe, hwnd) == ID_LIST
+    tab_order(swine, hwnd, [ID_STARTUP, IDOK, IDCANCEL, ID_LIST])
+    keys_reach(swine, hwnd, [("alt+l", ID_STARTUP), ("alt+g", ID_LIST)])
+    assert swine.probe.control(ID_STARTUP, hwnd=hwnd)["check"] == 0
+    press(swine, hwnd, "alt+c")
+    assert proc.wait() == 0
 
 
 def test_missing_help_file_stops_after_the_files_before_it(swine, dist, tmp_path):
