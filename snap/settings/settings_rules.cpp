@@ -17,6 +17,18 @@ bool MakeSnapshotDir(const char *text, char *dir, NextCharFn next)
     return true;
 }
 
+void DirectoryQueryPath(const char *dir, char *out)
+{
+    size_t len = strlen(dir);
+    if (len >= SNAPSHOT_DIR_SIZE)
+        len = SNAPSHOT_DIR_SIZE - 1;
+    memmove(out, dir, len);
+    bool root = len == 1 || (len == 3 && dir[1] == ':');
+    if (len > 0 && dir[len - 1] == '\\' && !root)
+        --len;
+    out[len] = '\0';
+}
+
 void UpperCaseAscii(char *text, NextCharFn next)
 {
     for (char *p = text; *p; p = const_cast<char *>(next(p)))

@@ -21,6 +21,11 @@
 // has the value of '\\' still needs its backslash.
 bool MakeSnapshotDir(const char *text, char *dir, NextCharFn next);
 
+// The directory as a file system call names it: without the closing
+// backslash, except where that backslash is the root ("\", "C:\"). dir
+// comes from MakeSnapshotDir, so out (SNAPSHOT_DIR_SIZE bytes) holds it.
+void DirectoryQueryPath(const char *dir, char *out);
+
 // Upper-cases the letters a to z in place; every other character stays,
 // double-byte ones (stepped over with next) whole.
 void UpperCaseAscii(char *text, NextCharFn next);

@@ -11,7 +11,11 @@
 #include "snap/shell/ansi_text_win.h"
 #include "snap/shell/app_state_win.h"
 #include "snap/shell/center_window_win.h"
+#include "snap/shell/hotkey_keys.h"
 #include "snap/shell/hotkey_win.h"
+#include "snap/shell/message_box_win.h"
+
+#include <stdio.h>
 
 namespace {
 
@@ -29,6 +33,8 @@ BOOL OnInitDialog(HWND dlg)
 {
     g_hwndOpenDialog = dlg;
     CenterWindow(dlg);
+    // No more characters than the field can hold, its closing backslash included.
+    SendDlgItemMessageA(dlg, IDC_SETUP_DIRECTORY, EM_LIMITTEXT, SNAPSHOT_DIR_SIZE - 1, 0);
     SetDlgItemTextA(dlg, IDC_SETUP_DIRECTORY, SnapSettings.snapshotDir);
 
     // A deep display can only be snapped well at 24 bits; the record takes
@@ -65,18 +71,57 @@ bool IsChecked(HWND dlg, int id)
     return IsDlgButtonChecked(dlg, id) == BST_CHECKED;
 }
 
-void OnOk(HWND dlg)
+// Tells why the entry is refused and puts the focus on it.
+bool Refuse(HWND dlg, int id, const char *text)
 {
-    SnapSettings.bitsPerPixel = IsChecked(dlg, IDC_SETUP_24BIT) ? 24 : 8;
+    ShowRefusal(dlg, text);
+    SetFocus(GetDlgItem(dlg, id));
+    SendDlgItemMessageA(dlg, id, EM_SETSEL, 0, -1);
+    return false;
+}
 
+bool IsExistingDirectory(const char *dir)
+{
+    char path[SNAPSHOT_DIR_SIZE];
+    DirectoryQueryPath(dir, path);
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// False, with the dialog left open and the record untouched, when the
+// directory or the hot key cannot be used: a directory that does not exist
+// would fail only at the next snapshot, and without a key none can be taken.
+bool OnOk(HWND dlg)
+{
     // One character more than the field holds, so that a text too long for
     // it is seen and refused rather than cut into another directory's name.
-    // The record then keeps the directory it had. Not upper-cased here: that
-    // happens when the settings are loaded.
-    char dir[SNAPSHOT_DIR_SIZE + 1];
-    GetDlgItemTextA(dlg, IDC_SETUP_DIRECTORY, dir, sizeof dir);
-    MakeSnapshotDir(dir, SnapSettings.snapshotDir, AnsiNextChar);
+    // Not upper-cased here: that happens when the settings are loaded.
+    char typed[SNAPSHOT_DIR_SIZE + 1];
+    char dir[SNAPSHOT_DIR_SIZE];
+    GetDlgItemTextA(dlg, IDC_SETUP_DIRECTORY, typed, sizeof typed);
+    if (!MakeSnapshotDir(typed, dir, AnsiNextChar)) {
+        char text[160];
+        snprintf(text, sizeof text,
+                 "The snapshot directory is too long: at most %d characters, the backslash at "
+                 "its end included.",
+                 SNAPSHOT_DIR_SIZE - 1);
+        return Refuse(dlg, IDC_SETUP_DIRECTORY, text);
+    }
+    if (!IsExistingDirectory(dir)) {
+        char text[SNAPSHOT_DIR_SIZE + 100];
+        snprintf(text, sizeof text,
+                 "The directory %s does not exist. Type the name of an existing directory for "
+                 "the snapshots.",
+                 dir);
+        return Refuse(dlg, IDC_SETUP_DIRECTORY, text);
+    }
+    uint16_t hotKey = LOWORD(SendDlgItemMessageA(dlg, IDC_SETUP_HOTKEY, HKM_GETHOTKEY, 0, 0));
+    if (HotKeyVirtualKey(hotKey) == 0)
+        return Refuse(dlg, IDC_SETUP_HOTKEY,
+                      "Choose a hot key: without one, no snapshot can be taken.");
 
+    lstrcpynA(SnapSettings.snapshotDir, dir, sizeof SnapSettings.snapshotDir);
+    SnapSettings.bitsPerPixel = IsChecked(dlg, IDC_SETUP_24BIT) ? 24 : 8;
     SnapSettings.source = IsChecked(dlg, IDC_SETUP_FULLSCREEN)     ? FullScreen
                           : IsChecked(dlg, IDC_SETUP_ACTIVEWINDOW) ? ActiveWindow
                                                                    : SelectableArea;
@@ -84,8 +129,9 @@ void OnOk(HWND dlg)
                                : IsChecked(dlg, IDC_SETUP_TOPRINTER) ? Printer
                                                                      : Clipboard;
     SnapSettings.sound = IsChecked(dlg, IDC_SETUP_SOUND) ? 1 : 0;
-    SnapSettings.hotKeyCode = LOWORD(SendDlgItemMessageA(dlg, IDC_SETUP_HOTKEY, HKM_GETHOTKEY, 0, 0));
+    SnapSettings.hotKeyCode = hotKey;
     EndDialog(dlg, 1);
+    return true;
 }
 
 BOOL OnCommand(HWND dlg, WPARAM command)
@@ -100,8 +146,8 @@ BOOL OnCommand(HWND dlg, WPARAM command)
         EndDialog(dlg, 0);
         return TRUE;
     case IDC_SETUP_SAVE:
-        SendMessageA(dlg, WM_COMMAND, IDOK, 0);
-        SaveSettings();
+        if (OnOk(dlg))
+            SaveSettings();
         return TRUE;
     case IDC_SETUP_TOFILE:
     case IDC_SETUP_TOPRINTER:

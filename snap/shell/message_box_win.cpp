@@ -1,7 +1,5 @@
 #include "snap/shell/message_box_win.h"
 
-#include <windows.h>
-
 static const char ERROR_CAPTION[] = "Error";
 static const char INFO_CAPTION[] = "Tamblit 95";
 
@@ -13,4 +11,9 @@ void ShowErrorBox(const char *text)
 void ShowInfoBox(const char *text)
 {
     MessageBoxA(NULL, text, INFO_CAPTION, MB_OK | MB_ICONINFORMATION);
+}
+
+void ShowRefusal(HWND dialog, const char *text)
+{
+    MessageBoxA(dialog, text, ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
 }

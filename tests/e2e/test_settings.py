@@ -7,7 +7,7 @@ from dialog_keys import focused_id, ink_right_gap, keys_reach, press, tab_order
 from settings_dialogs import (
     DEFAULTS, DIALOG, IDCANCEL, IDOK, ID_24BIT, ID_8BIT, ID_ACTIVEWINDOW, ID_BOTTOM, ID_DIRECTORY,
     ID_FULLSCREEN, ID_HOTKEY, ID_LEFT, ID_PAGESETUP, ID_RIGHT, ID_SAVE, ID_SELECTABLE,
-    ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER, INT32_MAX, MARGINS_CAPTION, SETTINGS, SetupRun,
+    ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER, MARGINS_CAPTION, SETTINGS, SetupRun,
     margin_texts, parse_record, stored_values)
 
 
@@ -58,14 +58,15 @@ def test_controls_show_the_record(wine24):
 def test_ok_changes_the_record_but_not_the_registry(wine24):
     wine = wine24
     wine.reg_delete_key(SETTINGS)
+    (wine.drive_c / "shots").mkdir(exist_ok=True)
     setup = SetupRun(wine)
     assert setup.probe.hotkey_free("ctrl+shift+s")  # unregistered while the dialog is open
-    setup.set_directory("D:\\shots")
+    setup.set_directory("C:\\shots")
     setup.click(ID_SELECTABLE)
     setup.click(ID_TOPRINTER)
     setup.click(ID_SOUND)
     record = setup.finish(IDOK)
-    assert record == dict(DEFAULTS, bitsPerPixel=24, snapshotDir="D:\\shots\\", source=3,
+    assert record == dict(DEFAULTS, bitsPerPixel=24, snapshotDir="C:\\shots\\", source=3,
                           destination=2, sound=0, result=1, hotKeyBefore=1, hotKeyAfter=1)
     assert wine.reg_values(SETTINGS) is None
 
@@ -119,15 +120,48 @@ def test_close_box_ends_the_dialog_like_cancel(wine24):
     assert (record["result"], record["destination"]) == (0, 1)
 
 
-def test_clearing_the_hot_key_saves_0x0000(wine24):
+def refusal(probe, hwnd, button, focus):
+    """Presses button in dialog hwnd, and returns the text of the box, owned by
+    the dialog, that refuses it; the dialog stays open with the focus on the
+    entry to mend."""
+    probe.press(button, hwnd=hwnd)
+    box = probe.wait_window(caption="Error", cls=DIALOG, visible=True, timeout=15)
+    assert box["owner"] == hwnd
+    text = probe.answer_message_box("Error")
+    probe.wait_gone(hwnd=box["hwnd"])
+    assert focused_id(probe, hwnd) == focus
+    return text
+
+
+TOO_LONG = ("The snapshot directory is too long: at most 99 characters, the backslash at its end "
+            "included.")
+
+
+@pytest.mark.parametrize("button", [IDOK, ID_SAVE])
+def test_unusable_directory_or_no_hot_key_keeps_the_dialog_open(wine24, button):
     wine = wine24
     wine.reg_delete_key(SETTINGS)
-    setup = SetupRun(wine)
+    setup = SetupRun(wine, snapshotDir="C:\\OLD\\")
+    setup.set_directory("C:\\" + "a" * 96)  # 99 characters: no room for the backslash
+    setup.type_keys("a", id=ID_DIRECTORY)  # the box takes no more
+    assert setup.control(ID_DIRECTORY)["text"] == "C:\\" + "a" * 96
+    assert refusal(setup.probe, setup.window["hwnd"], button, ID_DIRECTORY) == TOO_LONG
+    setup.set_directory("C:\\no such folder")
+    assert refusal(setup.probe, setup.window["hwnd"], button, ID_DIRECTORY) == (
+        "The directory C:\\no such folder\\ does not exist. Type the name of an existing "
+        "directory for the snapshots.")
+    setup.set_directory("C:\\")
     setup.type_keys("backspace")
-    assert setup.control(ID_HOTKEY)["hotkey"] == 0
-    record = setup.finish(ID_SAVE)
-    assert record["hotKeyCode"] == 0
-    assert wine.reg_query(SETTINGS + r"\HotKey", "Code") == ("REG_SZ", "0x0000")
+    assert refusal(setup.probe, setup.window["hwnd"], button, ID_HOTKEY) == (
+        "Choose a hot key: without one, no snapshot can be taken.")
+    record = setup.finish(IDCANCEL)
+    assert (record["snapshotDir"], record["hotKeyCode"]) == ("C:\\OLD\\", 0x0353)
+    assert wine.reg_values(SETTINGS) is None
+
+    (wine.drive_c / ("b" * 95)).mkdir(exist_ok=True)
+    setup = SetupRun(wine)
+    setup.set_directory("C:\\" + "b" * 95)  # 98: room for the backslash
+    assert setup.finish(button)["snapshotDir"] == "C:\\" + "b" * 95 + "\\"
 
 
 @pytest.mark.parametrize("keys,codes", [
@@ -173,17 +207,6 @@ def test_page_setup_is_enabled_only_while_printer_is_chosen(wine24):
     setup = SetupRun(wine24, destination=2)
     assert setup.enabled(ID_PAGESETUP)
     setup.finish(IDCANCEL)
-
-
-def test_directory_too_long_for_its_backslash_keeps_the_old_one(wine24):
-    wine24.reg_delete_key(SETTINGS)
-    setup = SetupRun(wine24, snapshotDir="C:\\OLD\\")
-    setup.set_directory("D:\\" + "a" * 96)  # 99 characters
-    assert setup.finish(IDOK)["snapshotDir"] == "C:\\OLD\\"
-
-    setup = SetupRun(wine24)
-    setup.set_directory("D:\\" + "b" * 95)  # 98: room for the backslash
-    assert setup.finish(IDOK)["snapshotDir"] == "D:\\" + "b" * 95 + "\\"
 
 
 def test_keyboard_reaches_every_control_in_reading_order(wine24):
@@ -237,15 +260,20 @@ def test_hot_key_and_margins_show_in_full(wine24, code):
 def test_page_setup_shows_inches_and_ok_unchanged_keeps_the_margins(wine24):
     wine24.reg_delete_key(SETTINGS)
     setup = SetupRun(wine24, destination=2, leftMargin=100, topMargin=0, rightMargin=205,
-                     bottomMargin=-25)
+                     bottomMargin=2000)
     page = setup.open_page_setup()
     assert margin_texts(setup.probe, page) == {ID_LEFT: "1.00", ID_TOP: "0.00",
-                                               ID_RIGHT: "2.05", ID_BOTTOM: "-0.25"}
+                                               ID_RIGHT: "2.05", ID_BOTTOM: "20.00"}
+    # Centred over Setup.
+    setup_rect = setup.probe.find_window(**setup.sel)["rect"]
+    page_rect = setup.probe.find_window(**page)["rect"]
+    for a in (0, 1):
+        assert abs((page_rect[a] + page_rect[a + 2]) - (setup_rect[a] + setup_rect[a + 2])) <= 2
     setup.probe.press(IDOK, **page)
     setup.probe.wait_gone(**page)
     record = setup.finish(IDOK)
     assert [record[k] for k in ("leftMargin", "topMargin", "rightMargin", "bottomMargin")] == \
-        [100, 0, 205, -25]
+        [100, 0, 205, 2000]
 
 
 def test_page_setup_margins_survive_a_cancel_of_setup(wine24):
@@ -265,7 +293,7 @@ def test_page_setup_margins_survive_a_cancel_of_setup(wine24):
     assert wine24.reg_values(SETTINGS) is None
 
 
-def test_page_setup_cancel_and_odd_entries(wine24):
+def test_page_setup_cancel_and_refused_entries(wine24):
     wine24.reg_delete_key(SETTINGS)
     setup = SetupRun(wine24, destination=2)
     page = setup.open_page_setup()
@@ -275,12 +303,19 @@ def test_page_setup_cancel_and_odd_entries(wine24):
 
     page = setup.open_page_setup()
     assert margin_texts(setup.probe, page)[ID_LEFT] == "0.50"
-    for id, text in ((ID_LEFT, "abc"), (ID_TOP, "1,5"), (ID_RIGHT, "-0.25"), (ID_BOTTOM, "999999999")):
+    setup.probe.set_text(ID_LEFT, "1.25", **page)
+    for id, text, why in (
+            (ID_TOP, "abc", "The Top margin must be a number of inches, such as 0.50."),
+            (ID_TOP, "1,5", "The Top margin must be a number of inches, such as 0.50."),
+            (ID_RIGHT, "-0.25", "The Right margin cannot be negative."),
+            (ID_BOTTOM, "20.01", "The Bottom margin can be at most 20.00 inches."),
+            (ID_BOTTOM, "1e9", "The Bottom margin must be a number of inches, such as 0.50.")):
         setup.probe.set_text(id, text, **page)
+        assert refusal(setup.probe, page["hwnd"], IDOK, id) == why
+        setup.probe.set_text(id, "20", **page)
     setup.probe.press(IDOK, **page)
     setup.probe.wait_gone(**page)
     record = setup.finish(ID_SAVE)
     assert [record[k] for k in ("leftMargin", "topMargin", "rightMargin", "bottomMargin")] == \
-        [0, 100, -25, INT32_MAX]
-    assert wine24.reg_query(SETTINGS + r"\PageSetup", "RightMargin") == ("REG_DWORD", 0xFFFFFFE7)
-    assert wine24.reg_query(SETTINGS + r"\PageSetup", "BottomMargin") == ("REG_DWORD", INT32_MAX)
+        [125, 2000, 2000, 2000]
+    assert wine24.reg_query(SETTINGS + r"\PageSetup", "RightMargin") == ("REG_DWORD", 2000)

@@ -106,6 +106,7 @@ def test_cancel_in_setup_keeps_the_hot_key_and_the_sign_on(wine):
 
 def test_save_in_setup_survives_a_restart(wine):
     fresh_settings(wine)
+    (wine.drive_c / "Saved" / "Snaps").mkdir(parents=True, exist_ok=True)
     proc = start_resident(wine)
     box = open_full_sign_on(wine)
 
@@ -116,7 +117,7 @@ def test_save_in_setup_survives_a_restart(wine):
     setup.click(ID_SOUND)  # the fresh settings have it off: now on
     setup.type_keys("ctrl+alt+k")
     page = setup.open_page_setup()
-    for id, text in ((ID_LEFT, "1.25"), (ID_TOP, "0"), (ID_RIGHT, "2.05"), (ID_BOTTOM, "-0.25")):
+    for id, text in ((ID_LEFT, "1.25"), (ID_TOP, "0"), (ID_RIGHT, "2.05"), (ID_BOTTOM, "20")):
         wine.probe.set_text(id, text, **page)
     wine.probe.press(IDOK, **page)
     wine.probe.wait_gone(**page)
@@ -139,7 +140,7 @@ def test_save_in_setup_survives_a_restart(wine):
     assert setup.control(ID_HOTKEY)["hotkey"] == 0x064B
     page = setup.open_page_setup()
     assert margin_texts(wine.probe, page) == {ID_LEFT: "1.25", ID_TOP: "0.00", ID_RIGHT: "2.05",
-                                              ID_BOTTOM: "-0.25"}
+                                              ID_BOTTOM: "20.00"}
     wine.probe.press(IDCANCEL, **page)
     wine.probe.wait_gone(**page)
     close_setup(setup, IDCANCEL)

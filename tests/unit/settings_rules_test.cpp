@@ -154,6 +154,19 @@ TEST(SnapshotDirRule, BackslashAppendedOnceAndEmptyBecomesRoot)
     EXPECT_STREQ(text, "C:\\\x83\x61" "B\\");
 }
 
+TEST(SnapshotDirRule, QueriedWithoutTheClosingBackslashButARootKeepsIt)
+{
+    struct { const char *in, *out; } cases[] = {
+        {"c:\\snaps\\", "c:\\snaps"}, {"C:\\", "C:\\"}, {"\\", "\\"}, {"snaps\\", "snaps"},
+        {"\\\\server\\share\\", "\\\\server\\share"}, {"x:\\a\\\\", "x:\\a\\"},
+    };
+    for (auto &c : cases) {
+        char out[SNAPSHOT_DIR_SIZE];
+        DirectoryQueryPath(c.in, out);
+        EXPECT_STREQ(out, c.out) << c.in;
+    }
+}
+
 TEST(SnapshotDirRule, TextThatCannotTakeItsBackslashIsRefused)
 {
     std::string fits98(98, 'a');
