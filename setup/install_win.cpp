@@ -52,7 +52,7 @@ static int CreateInstallDirectory(const char *path)
     char question[SETUP_PATH_SIZE + 64];
     snprintf(question, sizeof question, "The directory %s does not exist.  Do you want to create it?",
              path);
-    if (MessageBoxA(NULL, question, "Create Directory", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (SetupMessageBox(question, "Create Directory", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return -1;
 
     size_t length = strlen(path);
@@ -83,6 +83,44 @@ static int CreateInstallDirectory(const char *path)
     return 0;
 }
 
+typedef DWORD(WINAPI *PathFormFn)(LPCSTR, LPSTR, DWORD);
+
+// Looked up at run time: Windows 95 has no GetLongPathNameA.
+static PathFormFn FindPathForm(HMODULE kernel, const char *name)
+{
+    // Through the generic function type, which casts to any other silently.
+    return reinterpret_cast<PathFormFn>(reinterpret_cast<void (*)()>(GetProcAddress(kernel, name)));
+}
+
+// The form in which two spellings of one existing file compare equal: the
+// full path, with long names (Windows 98 and NT 5 on), or else with short
+// names (Windows 95 and NT 4); a file that does not exist keeps its full path.
+static bool ComparablePath(const char *path, char *out)
+{
+    char full[SETUP_PATH_SIZE];
+    char *filePart;
+    DWORD length = GetFullPathNameA(path, sizeof full, full, &filePart);
+    if (length == 0 || length >= sizeof full)
+        return false;
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    PathFormFn form = FindPathForm(kernel, "GetLongPathNameA");
+    if (!form)
+        form = FindPathForm(kernel, "GetShortPathNameA");
+    length = form ? form(full, out, SETUP_PATH_SIZE) : 0;
+    if (length == 0 || length >= SETUP_PATH_SIZE)
+        lstrcpynA(out, full, SETUP_PATH_SIZE);
+    return true;
+}
+
+// Whether two paths name the same file, however each is spelt.
+static bool IsSameFile(const char *a, const char *b)
+{
+    char first[SETUP_PATH_SIZE], second[SETUP_PATH_SIZE];
+    if (!ComparablePath(a, first) || !ComparablePath(b, second))
+        return EqualIgnoringCase(a, b);
+    return EqualIgnoringCase(first, second);
+}
+
 // 0 when every file is in place; otherwise the low 16 bits of the failed
 // copy's system error.
 static int CopyInstallFiles(const char *const *table, const char *targetDir)
@@ -90,7 +128,7 @@ static int CopyInstallFiles(const char *const *table, const char *targetDir)
     char modulePath[SETUP_PATH_SIZE];
     DWORD length = GetModuleFileNameA(g_hInstance, modulePath, sizeof modulePath);
     if (length == 0 || length >= sizeof modulePath) {
-        ShowError("Cannot copy %s to %s", table[0], targetDir);
+        ShowError("Cannot find the folder that Setup was started from.");
         return ERROR_FILENAME_EXCED_RANGE;
     }
     for (; *table; ++table) {
@@ -101,8 +139,9 @@ static int CopyInstallFiles(const char *const *table, const char *targetDir)
             ShowError("Cannot copy %s to %s", name, targetDir);
             return ERROR_FILENAME_EXCED_RANGE;
         }
-        // Started from the installation directory: the file is already there.
-        if (EqualIgnoringCase(source, target))
+        // Started from the installation directory: the file is already there,
+        // and a copy onto itself could destroy it.
+        if (IsSameFile(source, target))
             continue;
         ShowStatus("Copying %s...", name);
         if (!CopyFileA(source, target, FALSE)) {

@@ -17,6 +17,12 @@
 static const char INSTANCE_MUTEX[] = "Tamblit95SetupRunning";
 static const char PRESELECTED_GROUP[] = "Accessories";
 static const size_t COMPLETION_SIZE = 1000;
+static const char READY[] = "Select a program group and choose Install.";
+
+// True while Install runs: the boxes and DDE conversations of the
+// installation run message loops of their own, and nothing in them may start
+// a second installation or destroy the dialog.
+static bool g_installing = false;
 
 static HDDEDATA CALLBACK DdeCallback(UINT type, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR)
 {
@@ -55,7 +61,7 @@ static bool ReadChosenGroup(HWND dialog, char *group)
     return false;
 }
 
-static void ShowCompletion(HWND dialog, const char *group, int startUp)
+static void ShowCompletion(const char *group, int startUp)
 {
     char *text = static_cast<char *>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, COMPLETION_SIZE));
     if (!text)
@@ -66,7 +72,7 @@ static void ShowCompletion(HWND dialog, const char *group, int startUp)
              group,
              startUp == 1 ? "The program will also start automatically each time Windows 95 is started.  "
                           : "");
-    MessageBoxA(dialog, text, "Tamblit 95", MB_OK | MB_ICONINFORMATION);
+    SetupMessageBox(text, "Tamblit 95", MB_OK | MB_ICONINFORMATION);
     HeapFree(GetProcessHeap(), 0, text);
 }
 
@@ -79,9 +85,20 @@ static void OnInstall(HWND dialog)
     // One item in StartUp is enough.
     if (EqualIgnoringCase(group, STARTUP_GROUP))
         startUp = 0;
-    if (InstallProgram(group, startUp) != 0)
-        return;  // the dialog stays, with what the installation said
-    ShowCompletion(dialog, group, startUp);
+    // Disabled, the dialog takes no clicks or keys until the installation
+    // ends; the boxes it owns meanwhile leave it disabled when they close.
+    HWND focus = GetFocus();
+    EnableWindow(dialog, FALSE);
+    g_installing = true;
+    int result = InstallProgram(group, startUp);
+    g_installing = false;
+    if (result != 0) {
+        // The dialog stays, with what the installation said.
+        EnableWindow(dialog, TRUE);
+        SetFocus(focus && IsChild(dialog, focus) ? focus : GetDlgItem(dialog, IDC_GROUP_LIST));
+        return;
+    }
+    ShowCompletion(group, startUp);
     DestroyWindow(dialog);
 }
 
@@ -92,6 +109,8 @@ static INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT message, WPARAM wParam, L
         CheckDlgButton(dialog, IDC_STARTUP_CHECK, BST_CHECKED);
         return TRUE;
     case WM_COMMAND:
+        if (g_installing)
+            return TRUE;
         switch (LOWORD(wParam)) {
         case IDOK:
             OnInstall(dialog);
@@ -99,6 +118,11 @@ static INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT message, WPARAM wParam, L
         case IDCANCEL:
             DestroyWindow(dialog);
             return TRUE;
+        case IDC_GROUP_LIST:
+            // A refusal for want of a group no longer holds once one is chosen.
+            if (HIWORD(wParam) == LBN_SELCHANGE)
+                ShowStatus(READY);
+            return FALSE;
         }
         return FALSE;
     case WM_DESTROY:
@@ -120,7 +144,7 @@ static void RunSetupDialog()
     SendDlgItemMessageA(g_hwndSetup, IDC_GROUP_LIST, LB_SELECTSTRING, static_cast<WPARAM>(-1),
                         reinterpret_cast<LPARAM>(PRESELECTED_GROUP));
     EnableWindow(g_hwndSetup, TRUE);
-    ShowStatus("Select a program group and choose Install.");
+    ShowStatus(READY);
 
     MSG msg;
     while (GetMessageA(&msg, NULL, 0, 0) > 0) {

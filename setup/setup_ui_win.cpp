@@ -4,6 +4,7 @@
 #include <stdio.h>
 
 #include "setup/setup_res.h"
+#include "snap/shell/center_window_win.h"
 
 HINSTANCE g_hInstance = NULL;
 HWND g_hwndSetup = NULL;
@@ -17,9 +18,45 @@ static void SetStatusLine(const char *text)
         SetDlgItemTextA(g_hwndSetup, IDC_STATUS_TEXT, text);
 }
 
+static HHOOK g_boxHook = NULL;
+static bool g_boxOnTop = false;
+
+// The message box is the first window activated after the hook is set: it
+// moves over its owner, the dialog, instead of the middle of the screen, and
+// is put above every other window when asked to be (Wine ignores MB_TOPMOST).
+static LRESULT CALLBACK PlaceBoxHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    HHOOK hook = g_boxHook;
+    if (code == HCBT_ACTIVATE && hook) {
+        g_boxHook = NULL;
+        UnhookWindowsHookEx(hook);
+        HWND box = reinterpret_cast<HWND>(wParam);
+        if (GetWindow(box, GW_OWNER))
+            CenterWindowOnOwner(box);
+        if (g_boxOnTop)
+            SetWindowPos(box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        return 0;
+    }
+    return CallNextHookEx(hook, code, wParam, lParam);
+}
+
+int SetupMessageBox(const char *text, const char *caption, UINT type)
+{
+    HWND owner = g_hwndSetup;
+    g_boxOnTop = (type & MB_TOPMOST) != 0;
+    if ((owner || g_boxOnTop) && !g_boxHook)
+        g_boxHook = SetWindowsHookExA(WH_CBT, PlaceBoxHook, NULL, GetCurrentThreadId());
+    int answer = MessageBoxA(owner, text, caption, type);
+    if (g_boxHook) {
+        UnhookWindowsHookEx(g_boxHook);
+        g_boxHook = NULL;
+    }
+    return answer;
+}
+
 static void ShowErrorText(const char *text)
 {
-    MessageBoxA(NULL, text, "Error", MB_OK | MB_ICONEXCLAMATION);
+    SetupMessageBox(text, "Error", MB_OK | MB_ICONEXCLAMATION);
 }
 
 // Formats into a zero-filled heap buffer of MESSAGE_SIZE bytes and hands the

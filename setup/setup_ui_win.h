@@ -8,5 +8,11 @@ extern DWORD g_ddeInstance;     // the client-only DDEML instance
 
 // printf-style text into the dialog's status line; nothing when there is no dialog.
 int ShowStatus(const char *format, ...);
-// printf-style text in a message box without owner, captioned "Error".
+// printf-style text in a message box captioned "Error", shown as
+// SetupMessageBox shows it.
 int ShowError(const char *format, ...);
+
+// MessageBoxA owned by the dialog while there is one, and centred over it:
+// the dialog stays disabled while the box is open. Without a dialog (during
+// removal) the box has no owner.
+int SetupMessageBox(const char *text, const char *caption, UINT type);

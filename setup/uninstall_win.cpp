@@ -9,14 +9,11 @@
 #include "setup/install_win.h"
 #include "setup/progman_text.h"
 #include "setup/progman_win.h"
+#include "setup/setup_ui_win.h"
 #include "setup/shell_links_win.h"
+#include "snap/settings/settings_rules.h"
 
 static const char CAPTION[] = "Tamblit 95";
-static const char SETTINGS_KEY[] = "Software\\Tamblit\\Tamblit95";
-// The subkeys the snapshot program's settings store writes. Windows NT and
-// Wine delete no key that still has subkeys, so they go first.
-static const char *const SettingsSubkeys[] = {"Directories", "Format", "Source", "Destination",
-                                              "Preferences", "PageSetup", "HotKey"};
 // setup.exe stays: it is the program running now.
 static const char *const RemoveFileTable[] = {"tamblit95.exe", "tamblit95.wav", "tamblit95.hlp",
                                               NULL};
@@ -38,14 +35,21 @@ static bool ReadRememberedGroup(char *group, DWORD size)
            memchr(group, '\0', length) != NULL;
 }
 
-static void DeleteSettingsKey()
+// Deletes the key with everything below it: Windows NT and Wine delete no
+// key that still has subkeys, so they go first, whatever their names, and a
+// subkey that a later version of the settings adds goes too.
+static bool DeleteKeyTree(HKEY parent, const char *name)
 {
-    for (const char *subkey : SettingsSubkeys) {
-        char path[SETUP_PATH_SIZE];
-        if (JoinDirectoryFile(path, sizeof path, SETTINGS_KEY, subkey))
-            RegDeleteKeyA(HKEY_CURRENT_USER, path);
+    HKEY key;
+    if (RegOpenKeyExA(parent, name, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        char subkey[MAX_PATH];
+        // Always the first one: each deletion moves the others up.
+        while (RegEnumKeyA(key, 0, subkey, sizeof subkey) == ERROR_SUCCESS)
+            if (!DeleteKeyTree(key, subkey))
+                break;
+        RegCloseKey(key);
     }
-    RegDeleteKeyA(HKEY_CURRENT_USER, SETTINGS_KEY);
+    return RegDeleteKeyA(parent, name) == ERROR_SUCCESS;
 }
 
 static void DeleteInstalledFiles(const char *const *table, const char *directory)
@@ -59,8 +63,8 @@ static void DeleteInstalledFiles(const char *const *table, const char *directory
 
 int UninstallProgram()
 {
-    if (MessageBoxA(NULL, "Are you sure you want to remove Tamblit 95 from your machine?", CAPTION,
-                    MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (SetupMessageBox("Are you sure you want to remove Tamblit 95 from your machine?", CAPTION,
+                        MB_YESNO | MB_ICONQUESTION) != IDYES)
         return 0;
 
     char directory[SETUP_PATH_SIZE];
@@ -74,11 +78,13 @@ int UninstallProgram()
             DeleteProgramItem(ITEM_NAME, group);
         DeleteProgramItem(ITEM_NAME, STARTUP_GROUP);
     }
-    DeleteSettingsKey();
+    DeleteKeyTree(HKEY_CURRENT_USER, SETTINGS_KEY_NAME);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY);
     if (haveDirectory)
         DeleteInstalledFiles(RemoveFileTable, directory);
 
-    MessageBoxA(NULL, "Tamblit 95 is removed.", CAPTION, MB_OK | MB_ICONINFORMATION);
+    // In front of the folder windows that the shell opened for the commands.
+    SetupMessageBox("Tamblit 95 is removed.", CAPTION,
+                    MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND | MB_TOPMOST);
     return 0;
 }

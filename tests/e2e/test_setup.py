@@ -16,6 +16,7 @@ from harness import build_dir
 CAPTION = "Tamblit 95 Installer"
 ID_LIST, ID_STARTUP, ID_STATUS = 1002, 1003, 1004
 IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
+WS_EX_TOPMOST = 0x8
 FILES = ["tamblit95.exe", "tamblit95.wav", "tamblit95.hlp", "setup.exe"]
 READY = "Select a program group and choose Install."
 INSTALL_DIR = "C:\\Program Files\\Tamblit95"
@@ -83,9 +84,16 @@ def status(wine, dlg):
     return wine.probe.control(ID_STATUS, hwnd=dlg["hwnd"])["text"]
 
 
-def answer(wine, caption, button=1, timeout=20):
-    """Text of the message box `caption`, after pressing `button` and seeing it gone."""
+def answer(wine, caption, button=1, timeout=20, owner=None):
+    """Text of the message box `caption`, after pressing `button` and seeing it
+    gone. With an owner dialog: the box is owned by it and centred over it, and
+    the dialog is disabled."""
     box = wine.probe.wait_window(caption=caption, cls="#32770", visible=True, timeout=timeout)
+    if owner:
+        dialog = wine.probe.find_window(hwnd=owner["hwnd"])
+        assert box["owner"] == owner["hwnd"] and not dialog["enabled"]
+        (bl, bt, br, bb), (dl, dt, dr, db) = box["rect"], dialog["rect"]
+        assert abs((bl + br) - (dl + dr)) <= 2 and abs((bt + bb) - (dt + db)) <= 2
     text = wine.probe.message_box_text(caption, timeout)
     wine.probe.press(button, ctlclass="Button", hwnd=box["hwnd"])
     wine.probe.wait_gone(hwnd=box["hwnd"], timeout=timeout)
@@ -120,6 +128,8 @@ def test_dialog_refuses_install_without_a_usable_group(swine, dist):
         for keys, selected, refusal in cases:
             if keys:
                 swine.probe.keys(keys, id=ID_LIST, hwnd=dlg["hwnd"])
+                # The last refusal gives way as soon as a group is chosen.
+                swine.wait_for(lambda: status(swine, dlg) == READY, 10, "the status line back")
             swine.wait_for(lambda: swine.probe.control(ID_LIST, hwnd=dlg["hwnd"])["cursel"]
                            == selected, 10, f"entry {selected} selected")
             swine.probe.press(IDOK, hwnd=dlg["hwnd"])
@@ -159,10 +169,12 @@ def test_missing_help_file_stops_after_the_files_before_it(swine, dist, tmp_path
 
     proc, dlg = start_setup(swine, source)
     swine.probe.press(IDOK, hwnd=dlg["hwnd"])
-    assert answer(swine, "Create Directory", IDYES) == (
+    assert answer(swine, "Create Directory", IDYES, owner=dlg) == (
         f"The directory {INSTALL_DIR} does not exist.  Do you want to create it?")
-    assert answer(swine, "Error") == f"Cannot copy tamblit95.hlp to {INSTALL_DIR}"
+    assert answer(swine, "Error", owner=dlg) == f"Cannot copy tamblit95.hlp to {INSTALL_DIR}"
     assert sorted(p.name for p in install_dir(swine).iterdir()) == ["tamblit95.exe", "tamblit95.wav"]
+    swine.wait_for(lambda: swine.probe.find_window(hwnd=dlg["hwnd"])["enabled"], 10,
+                   "the dialog enabled again")
     assert swine.probe.find_window(hwnd=dlg["hwnd"])["visible"]
     assert proc.alive
     swine.probe.press(IDCANCEL, hwnd=dlg["hwnd"])
@@ -184,7 +196,7 @@ def installed(swine, version, dist):
     assert swine.probe.control(ID_STARTUP, hwnd=dlg["hwnd"])["check"] == 1
     swine.probe.press(IDOK, hwnd=dlg["hwnd"])
     assert answer(swine, "Create Directory", IDYES).startswith(f"The directory {INSTALL_DIR} ")
-    text = answer(swine, "Tamblit 95", timeout=30)
+    text = answer(swine, "Tamblit 95", timeout=30, owner=dlg)
     assert proc.wait() == 0
     return text, dde_connections(proc)
 
@@ -233,7 +245,8 @@ def test_setup_in_the_install_folder_copies_nothing_and_completes(swine, install
 
 
 def test_removal_through_add_remove_programs_and_setup_u(swine, version, installed):
-    for sub in SETTINGS_SUBKEYS:
+    # Every subkey goes, those the settings of a later version may add too.
+    for sub in SETTINGS_SUBKEYS + ["Later\\Deeper"]:
         swine.reg_set(f"{SETTINGS}\\{sub}", "Value", "1")
     listing = swine.start("uninstaller", "--list")
     listing.wait()
@@ -270,6 +283,10 @@ def test_removal_through_add_remove_programs_and_setup_u(swine, version, install
         assert answer(swine, "Tamblit 95", button) == (
             "Are you sure you want to remove Tamblit 95 from your machine?")
         if button == IDYES:
+            # In front of the folder windows the shell opened meanwhile.
+            box = swine.probe.wait_window(caption="Tamblit 95", cls="#32770", visible=True,
+                                          timeout=20)
+            assert box["exstyle"] & WS_EX_TOPMOST
             assert answer(swine, "Tamblit 95") == "Tamblit 95 is removed."
         assert proc.wait() == 0
         assert installed_state(swine) == (expected or before), (command, button)
