@@ -1,0 +1,71 @@
+"""Takes the README's pictures of the dialogs: the sign-on box and the Setup
+dialog of tamblit95, and the dialog of setup.exe, each under Wine on a virtual
+display of its own, written as PNG files with a margin of the screen around
+them. Run through tools/shoot-dialogs.sh."""
+
+import subprocess
+import sys
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parents[1]
+sys.path.insert(0, str(REPO / "tests" / "e2e"))
+
+import harness  # noqa: E402
+from settings_dialogs import SetupDialog  # noqa: E402
+from test_resident import (ID_SETUP, exit_program, fresh_settings,  # noqa: E402
+                           open_full_sign_on, start_resident)
+
+MARGIN = 12  # screen pixels kept around each window in its picture
+INSTALLER = "Tamblit 95 Installer"
+
+
+def shoot(display, window, out: Path) -> None:
+    left, top, right, bottom = window["rect"]
+    crop = f"{right - left + 2 * MARGIN}x{bottom - top + 2 * MARGIN}+{left - MARGIN}+{top - MARGIN}"
+    subprocess.run(["import", "-display", display.name, "-window", "root", "-crop", crop,
+                    "+repage", str(out)], check=True, timeout=60)
+
+
+def shoot_program(session, folder: Path) -> None:
+    display = session.display(800, 600, 24)
+    wine = session.wine("dialogs", display)
+    fresh_settings(wine, destination="Printer")
+    proc = start_resident(wine)
+    box = open_full_sign_on(wine)
+    shoot(display, box, folder / "signon.png")
+    wine.probe.press(ID_SETUP, ctlclass="Button", hwnd=box["hwnd"])
+    setup = SetupDialog(wine)
+    shoot(display, wine.probe.find_window(**setup.sel), folder / "setup.png")
+    setup.press(2)
+    wine.probe.wait_gone(**setup.sel)
+    exit_program(wine, proc)
+
+
+def shoot_installer(session, folder: Path) -> None:
+    display = session.display(640, 480, 24)
+    wine = session.wine("installer", display)
+    (wine.appdata / "Microsoft" / "Windows" / "Start Menu" / "Programs" / "Accessories").mkdir(
+        parents=True, exist_ok=True)
+    dist = harness.build_dir() / "dist"
+    proc = wine.start(dist / "setup.exe", cwd=dist)
+    dlg = wine.probe.wait_window(caption=INSTALLER, cls="#32770", visible=True, timeout=30)
+    wine.wait_for(lambda: wine.probe.control(1004, hwnd=dlg["hwnd"])["text"].startswith("Select"),
+                  30, "the group list")
+    shoot(display, wine.probe.find_window(hwnd=dlg["hwnd"]), folder / "installer.png")
+    wine.probe.press(2, hwnd=dlg["hwnd"])
+    proc.wait(30)
+
+
+def main(folder: Path) -> None:
+    session = harness.Session()
+    try:
+        shoot_program(session, folder)
+        session.end_test()
+        shoot_installer(session, folder)
+    finally:
+        session.end_test()
+        session.close()
+
+
+if __name__ == "__main__":
+    main(Path(sys.argv[1]) if len(sys.argv) > 1 else REPO / "docs")
