@@ -86,6 +86,7 @@ def test_save_writes_every_value_and_closes_with_one(wine24):
     assert stored_values(wine) == {
         "Directories\\SnapshotDir": ("REG_SZ", "\\"),
         "Format\\BitsPerPixel": ("REG_DWORD", 24),
+        "Format\\FileType": ("REG_SZ", "BMP"),
         "Source\\Area": ("REG_SZ", "Window"),
         "Destination\\Device": ("REG_SZ", "Clipboard"),
         "Preferences\\Sound": ("REG_SZ", "On"),
