@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 #include <stdio.h>
+#include <stdlib.h>
 
 #include "snap/engine/dib_layout.h"
 #include "snap/engine/png_file.h"
@@ -98,7 +99,18 @@ static const SnapshotFileSystem WIN32_FILES = {
     NULL, FileExists, CreateNewFile, CreateTempFileBeside, WriteAll, CloseFile, RemoveFile, ReplaceFile, RenameFile,
 };
 
-// The PNG writer's second thread.
+// The PNG writer's second thread. The two calls that only it needs are
+// looked up at run time, so that PNG files leave the program's import table
+// as it was.
+typedef HANDLE(WINAPI *CreateThreadFn)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD,
+                                       LPDWORD);
+typedef VOID(WINAPI *GetSystemInfoFn)(LPSYSTEM_INFO);
+
+template <typename Fn> static Fn Kernel32(const char *name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
+}
+
 struct HelperThread {
     void (*work)(void *arg);
     void *arg;
@@ -114,15 +126,18 @@ static DWORD WINAPI RunHelper(LPVOID param)
 
 static void *StartHelper(void (*work)(void *arg), void *arg)
 {
-    HelperThread *helper = static_cast<HelperThread *>(HeapAlloc(GetProcessHeap(), 0, sizeof(HelperThread)));
-    if (!helper)
+    CreateThreadFn createThread = Kernel32<CreateThreadFn>("CreateThread");
+    HelperThread *helper = static_cast<HelperThread *>(malloc(sizeof(HelperThread)));
+    if (!createThread || !helper) {
+        free(helper);
         return NULL;
+    }
     helper->work = work;
     helper->arg = arg;
     DWORD id;
-    helper->handle = CreateThread(NULL, 0, RunHelper, helper, 0, &id);
+    helper->handle = createThread(NULL, 0, RunHelper, helper, 0, &id);
     if (!helper->handle) {
-        HeapFree(GetProcessHeap(), 0, helper);
+        free(helper);
         return NULL;
     }
     return helper;
@@ -133,15 +148,18 @@ static void JoinHelper(void *handle)
     HelperThread *helper = static_cast<HelperThread *>(handle);
     WaitForSingleObject(helper->handle, INFINITE);
     CloseHandle(helper->handle);
-    HeapFree(GetProcessHeap(), 0, helper);
+    free(helper);
 }
 
 // A second thread only where a second processor can run it.
 static const PngHelperThread *PngHelper()
 {
     static const PngHelperThread helper = {StartHelper, JoinHelper};
+    GetSystemInfoFn getSystemInfo = Kernel32<GetSystemInfoFn>("GetSystemInfo");
     SYSTEM_INFO info;
-    GetSystemInfo(&info);
+    if (!getSystemInfo)
+        return NULL;
+    getSystemInfo(&info);
     return info.dwNumberOfProcessors > 1 ? &helper : NULL;
 }
 
