@@ -14,9 +14,12 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     FORCE_UPDATE=1
 fi
 
+# Wine reads several monitors through the 32-bit libXinerama only while the
+# 32-bit libXrandr is absent: that library is never installed here.
 for p in cmake g++ g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool x11-utils xclip \
          cups printer-driver-cups-pdf libcups2:i386 poppler-utils python3-pytest \
-         libgtest-dev imagemagick x11-apps unzip; do
+         libgtest-dev imagemagick x11-apps unzip \
+         x11-xserver-utils libxinerama1:i386; do
     have "$p" || need+=("$p")
 done
 # PNG files: zlib for both builds, independent readers for the tests, and the

@@ -24,6 +24,23 @@ struct DcGuard {
     DcGuard &operator=(const DcGuard &) = delete;
 };
 
+// The screen's own context (GetDC of no window), released when the scope
+// ends. Drawing and copying in it use the desktop's coordinates on every
+// system, also where the primary monitor is not the top-left one (Wine reads
+// and draws a "DISPLAY" context from its X screen's own corner instead).
+struct ScreenDcGuard {
+    HDC dc;
+    ScreenDcGuard() : dc(GetDC(NULL)) {}
+    ~ScreenDcGuard()
+    {
+        if (dc)
+            ReleaseDC(NULL, dc);
+    }
+    operator HDC() const { return dc; }
+    ScreenDcGuard(const ScreenDcGuard &) = delete;
+    ScreenDcGuard &operator=(const ScreenDcGuard &) = delete;
+};
+
 // Deletes a GDI object (bitmap, palette, brush) that this scope created.
 struct GdiObjectGuard {
     HGDIOBJ object;

@@ -16,8 +16,11 @@ const char *SnapResultMessage(int result)
         "Printing was aborted.",
         "The margins you specified in Page Setup are too wide. Please choose Page Setup from Tamblit's Setup dialog and change them to smaller numbers.",
         "Cannot access clipboard.",
+        nullptr,  // SnapshotKeptAside: the file writer tells the user itself
+        "Cannot copy the screen for snapshot.",
     };
-    if (result < NoDisplay || result > ClipboardFailed)
+    static_assert(sizeof messages / sizeof messages[0] == LAST_SNAP_RESULT + 1, "one text per result");
+    if (result < NoDisplay || result > LAST_SNAP_RESULT)
         return nullptr;
     return messages[result];
 }

@@ -18,9 +18,14 @@ enum SnapResult {
     // A confirmed overwrite that could not complete: the new picture and the
     // old file were both kept under other names, which the file writer tells
     // the user itself.
-    SnapshotKeptAside = 11
+    SnapshotKeptAside = 11,
+    // Copying the pixels from the screen (or the frozen screen) or reading
+    // them into the block failed: there is no picture to deliver.
+    CaptureFailed = 12,
+    LAST_SNAP_RESULT = CaptureFailed
 };
 
-// The error box text for a failure (1 to 10); nullptr for Cancelled, Ok,
-// SnapshotKeptAside and anything out of range, which show nothing here.
+// The error box text for a failure (NoDisplay to LAST_SNAP_RESULT); nullptr
+// for Cancelled, Ok, SnapshotKeptAside and anything out of range, which show
+// nothing here.
 const char *SnapResultMessage(int result);

@@ -3,15 +3,14 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "snap/engine/desktop_win.h"
 #include "snap/engine/gdi_guards_win.h"
+#include "snap/engine/snap_result.h"
 
 static_assert(sizeof(BITMAPINFOHEADER) == BITMAP_INFO_HEADER_SIZE, "packed DIB header");
 static_assert(sizeof(RGBQUAD) * PALETTE_ENTRIES_8BPP == COLOR_TABLE_SIZE_8BPP, "colour table");
 
-enum {
-    LOGPALETTE_VERSION = 0x300,
-    CAPTURE_STRIP_BYTES = 256 * 1024  // at 32 bits per pixel
-};
+enum { LOGPALETTE_VERSION = 0x300 };
 
 bool AllocSnapshotDib(const DibLayout &layout, SnapshotDib *dib)
 {
@@ -42,31 +41,32 @@ void FreeSnapshotDib(SnapshotDib *dib)
     memset(dib, 0, sizeof *dib);
 }
 
-void CaptureScreenRect(HDC displayDc, HDC memoryDc, const RECT *rect, HBITMAP frozenScreen)
+int CaptureScreenRect(HDC displayDc, HDC memoryDc, const RECT *rect, HBITMAP frozenScreen)
 {
     const int width = rect->right - rect->left;
     const int height = rect->bottom - rect->top;
     if (!frozenScreen) {
-        // In strips: the platform brings each copy from the screen through a
-        // buffer of its own as large as the copy, which would double the
-        // memory a full-screen snapshot needs for a moment.
-        const int strip = width > 0 && width < CAPTURE_STRIP_BYTES / 4 ? CAPTURE_STRIP_BYTES / 4 / width : 1;
-        for (int y = 0; y < height; y += strip) {
-            const int rows = height - y < strip ? height - y : strip;
-            BitBlt(memoryDc, 0, y, width, rows, displayDc, rect->left, rect->top + y, SRCCOPY);
-        }
-        return;
+        // One copy, so that the picture is of one instant.
+        ScreenDcGuard screen;
+        if (!screen || !BitBlt(memoryDc, 0, 0, width, height, screen, rect->left, rect->top, SRCCOPY))
+            return CaptureFailed;
+        return BlackenOffMonitorParts(memoryDc, rect) ? Ok : CaptureFailed;
     }
     // A rectangle dragged past the edge of the frozen screen has no pixels
     // to copy there: that part is black, whatever the new bitmap held.
     BITMAP frozen;
-    if (GetObjectA(frozenScreen, sizeof frozen, &frozen) &&
-        (rect->left < 0 || rect->top < 0 || rect->right > frozen.bmWidth ||
-         rect->bottom > frozen.bmHeight))
-        PatBlt(memoryDc, 0, 0, width, height, BLACKNESS);
+    if (!GetObjectA(frozenScreen, sizeof frozen, &frozen))
+        return CaptureFailed;
+    if ((rect->left < 0 || rect->top < 0 || rect->right > frozen.bmWidth || rect->bottom > frozen.bmHeight) &&
+        !PatBlt(memoryDc, 0, 0, width, height, BLACKNESS))
+        return CaptureFailed;
     DcGuard frozenDc(CreateCompatibleDC(displayDc));
+    if (!frozenDc)
+        return CaptureFailed;
     SelectGuard selected(frozenDc, frozenScreen);
-    BitBlt(memoryDc, 0, 0, width, height, frozenDc, rect->left, rect->top, SRCCOPY);
+    if (!selected.previous || !BitBlt(memoryDc, 0, 0, width, height, frozenDc, rect->left, rect->top, SRCCOPY))
+        return CaptureFailed;
+    return Ok;
 }
 
 // A logical palette of all 256 system palette entries, selected into dc and
@@ -135,8 +135,9 @@ static void PackRow32To24(const BYTE *from, BYTE *to, LONG width)
 // On a 32-bit display GDI's own 32-to-24 conversion costs several times a
 // copy of the pixels: read them unconverted, a band of rows at a time into a
 // small buffer, and pack each row into the block. Every pixel is still read
-// once and ends in the block. False when the staging buffer is not there.
-static bool ReadPixels24From32(HDC memoryDc, HBITMAP captured, SnapshotDib *dib)
+// once and ends in the block. False when the staging buffer is not there;
+// *read tells whether every row came.
+static bool ReadPixels24From32(HDC memoryDc, HBITMAP captured, SnapshotDib *dib, bool *read)
 {
     const BITMAPINFOHEADER set = *dib->header;
     const LONG width = set.biWidth, height = set.biHeight;
@@ -153,33 +154,41 @@ static bool ReadPixels24From32(HDC memoryDc, HBITMAP captured, SnapshotDib *dib)
     as32.bmiHeader.biBitCount = DISPLAY_BITS_32;
     for (LONG first = 0; first < height; first += (LONG)bandRows) {
         UINT rows = (UINT)(height - first) < bandRows ? (UINT)(height - first) : bandRows;
-        GetDIBits(memoryDc, captured, (UINT)first, rows, band, &as32, DIB_RGB_COLORS);
+        if (GetDIBits(memoryDc, captured, (UINT)first, rows, band, &as32, DIB_RGB_COLORS) != (int)rows) {
+            free(band);
+            *read = false;
+            return true;
+        }
         for (UINT r = 0; r < rows; ++r)
             PackRow32To24(band + r * rowIn, dib->pixels + (DWORD)(first + (LONG)r) * rowOut, width);
     }
     free(band);
+    *read = true;
     return true;
 }
 
-static void ReadPixels(HDC memoryDc, HBITMAP captured, SnapshotDib *dib)
+static bool ReadPixels(HDC memoryDc, HBITMAP captured, SnapshotDib *dib)
 {
     // GetDIBits fills in fields such as biSizeImage; the block keeps the
     // header as it was set, which is what the file and the clipboard carry.
     const BITMAPINFOHEADER asSet = *dib->header;
-    GetDIBits(memoryDc, captured, 0, (UINT)asSet.biHeight, dib->pixels,
-              reinterpret_cast<BITMAPINFO *>(dib->header), DIB_RGB_COLORS);
+    const int rows = GetDIBits(memoryDc, captured, 0, (UINT)asSet.biHeight, dib->pixels,
+                               reinterpret_cast<BITMAPINFO *>(dib->header), DIB_RGB_COLORS);
     *dib->header = asSet;
+    return rows == asSet.biHeight;
 }
 
-void ReadSnapshotPixels(HDC displayDc, HDC memoryDc, HBITMAP captured, SnapshotDib *dib)
+int ReadSnapshotPixels(HDC displayDc, HDC memoryDc, HBITMAP captured, SnapshotDib *dib)
 {
+    bool read;
     // Whatever the depth asked for: on a palette display the captured
     // indices only mean something through the palette they were drawn with.
     if (GetDeviceCaps(displayDc, RASTERCAPS) & RC_PALETTE) {
         SystemPaletteScope realised(displayDc, memoryDc);
-        ReadPixels(memoryDc, captured, dib);
+        read = ReadPixels(memoryDc, captured, dib);
     } else if (!(dib->header->biBitCount == 24 && GetDeviceCaps(displayDc, BITSPIXEL) == DISPLAY_BITS_32 &&
-                 ReadPixels24From32(memoryDc, captured, dib))) {
-        ReadPixels(memoryDc, captured, dib);
+                 ReadPixels24From32(memoryDc, captured, dib, &read))) {
+        read = ReadPixels(memoryDc, captured, dib);
     }
+    return read ? Ok : CaptureFailed;
 }

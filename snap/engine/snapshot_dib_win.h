@@ -21,11 +21,16 @@ bool AllocSnapshotDib(const DibLayout &layout, SnapshotDib *dib);
 // Unlocks and frees the block; nothing when it is already gone.
 void FreeSnapshotDib(SnapshotDib *dib);
 
-// Copies rect of the screen into memoryDc at (0, 0): from the live screen
-// through displayDc, or from frozenScreen, a full-screen bitmap, when given.
-void CaptureScreenRect(HDC displayDc, HDC memoryDc, const RECT *rect, HBITMAP frozenScreen);
+// Copies rect into memoryDc at (0, 0): from the live screen through
+// displayDc in one copy, so that the picture is of one instant, with black
+// where no monitor is; or, when frozenScreen is given, from that bitmap of
+// the desktop, whose top-left pixel is rect's origin (0, 0), with black
+// where the rectangle reaches past it. Returns Ok or CaptureFailed
+// (SnapResult).
+int CaptureScreenRect(HDC displayDc, HDC memoryDc, const RECT *rect, HBITMAP frozenScreen);
 
 // Reads the captured bitmap (selected into memoryDc) into the block. On a
 // palette display the system palette is realised first, so that 8-bit
-// indices and 24-bit colours come out as the screen shows them.
-void ReadSnapshotPixels(HDC displayDc, HDC memoryDc, HBITMAP captured, SnapshotDib *dib);
+// indices and 24-bit colours come out as the screen shows them. Returns Ok,
+// or CaptureFailed when not every row could be read.
+int ReadSnapshotPixels(HDC displayDc, HDC memoryDc, HBITMAP captured, SnapshotDib *dib);

@@ -60,20 +60,33 @@ static int CaptureAndDeliver(HWND owner, const RECT *rect, int destination, HBIT
     const int width = rect->right - rect->left;
     const int height = rect->bottom - rect->top;
 
+    DibLayout layout;
+    if (!ComputeDibLayout(width, height, SnapSettings.bitsPerPixel, &layout))
+        return NoMemory;
+    // Each step that makes the picture is checked: a failed one ends the
+    // snapshot with its result instead of delivering an unread block.
     DcGuard display(CreateDCA(DISPLAY_DRIVER, NULL, NULL, NULL));
     if (!display)
         return NoDisplay;
     DcGuard memory(CreateCompatibleDC(display));
-    GdiObjectGuard captured(CreateCompatibleBitmap(display, width, height));
-    SelectGuard selected(memory, captured.object);
-
-    CaptureScreenRect(display, memory, rect, frozenScreen);
-
-    DibLayout layout;
-    SnapshotDib dib;
-    if (!ComputeDibLayout(width, height, SnapSettings.bitsPerPixel, &layout) || !AllocSnapshotDib(layout, &dib))
+    GdiObjectGuard captured(memory ? CreateCompatibleBitmap(display, width, height) : NULL);
+    if (!captured.object)
         return NoMemory;
-    ReadSnapshotPixels(display, memory, static_cast<HBITMAP>(captured.object), &dib);
+    SelectGuard selected(memory, captured.object);
+    if (!selected.previous)
+        return CaptureFailed;
+    int result = CaptureScreenRect(display, memory, rect, frozenScreen);
+    if (result != Ok)
+        return result;
+
+    SnapshotDib dib;
+    if (!AllocSnapshotDib(layout, &dib))
+        return NoMemory;
+    result = ReadSnapshotPixels(display, memory, static_cast<HBITMAP>(captured.object), &dib);
+    if (result != Ok) {
+        FreeSnapshotDib(&dib);
+        return result;
+    }
     if (destination != Clipboard) {
         // The file and the printer work from the block alone: the captured
         // bitmap, as large again, is not kept while their dialogs wait.

@@ -1,7 +1,8 @@
-// Where the hidden main window sits: the centre quarter of the screen with a
-// margin of three text lines around it, so that the area preview (which reuses
-// the window) has room for its half-scale model of the screen and a caption.
-// Portable arithmetic; the Windows side supplies the metrics.
+// Where the hidden main window sits: the scaled-down model of the desktop
+// centred on the primary monitor's work area, with a margin of three text
+// lines around it, so that the area preview (which reuses the window) has
+// room for the model and a caption. Portable arithmetic; the Windows side
+// supplies the metrics.
 #pragma once
 
 struct ScreenRect {
@@ -13,9 +14,15 @@ struct ScreenRect {
 
 enum { MAIN_WINDOW_MARGIN_LINES = 3 };
 
-// Half the screen's width and half its height, centred; divisions truncate.
-ScreenRect CentreQuarter(int screenWidth, int screenHeight);
+// A model of modelWidth x modelHeight centred in area; the model's half is
+// rounded up, so that a half-size model of a single screen is its centre
+// quarter, each division truncated (left = width / 4).
+ScreenRect CentredModel(const ScreenRect &area, int modelWidth, int modelHeight);
 
-// The centre quarter grown on every side by three lines of a font whose
-// tmHeight and tmExternalLeading are given, before any window frame is added.
-ScreenRect MainWindowRect(int screenWidth, int screenHeight, int textHeight, int externalLeading);
+// Three lines of a font whose tmHeight and tmExternalLeading are given.
+int MainWindowMargin(int textHeight, int externalLeading);
+
+// The centred model grown on every side by MainWindowMargin, before any
+// window frame is added.
+ScreenRect MainWindowRect(const ScreenRect &area, int modelWidth, int modelHeight, int textHeight,
+                          int externalLeading);

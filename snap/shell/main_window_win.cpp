@@ -1,5 +1,6 @@
 #include "snap/shell/main_window_win.h"
 
+#include "snap/engine/desktop_win.h"
 #include "snap/engine/print_win.h"
 #include "snap/engine/snapshot_win.h"
 #include "snap/engine/warm_up_win.h"
@@ -34,7 +35,8 @@ static void OnCreate(HWND hwnd)
     FixPreviewGeometry(hwnd);
 }
 
-// The rectangle of the window in the foreground, frame included and unclipped.
+// The rectangle of the window in the foreground, frame included and unclipped,
+// on whichever monitors it lies (the capture paints black what none shows).
 // False when there is none to take: no window is in the foreground (the user
 // is between windows) or it has no area.
 static bool ActiveWindowRect(RECT *rect)
@@ -55,7 +57,8 @@ static void OnHotKey(WPARAM id)
     RECT rect;
     switch (SnapSettings.source) {
     case FullScreen:
-        SetRect(&rect, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        // Every monitor: the rectangle that holds them all.
+        DesktopBounds(&rect);
         break;
     case ActiveWindow:
         if (!ActiveWindowRect(&rect))

@@ -1,26 +1,36 @@
 #include "snap/shell/preview_geometry.h"
 
-PreviewPoint ModelOrigin(int clientWidth, int clientHeight, int screenWidth, int screenHeight)
+int ModelScale(int desktopWidth, int desktopHeight, int roomWidth, int roomHeight)
+{
+    if (roomWidth <= 0 || roomHeight <= 0)
+        return MAX_MODEL_SCALE;
+    int scale = MODEL_SCALE;
+    while (scale < MAX_MODEL_SCALE && (desktopWidth / scale > roomWidth || desktopHeight / scale > roomHeight))
+        ++scale;
+    return scale;
+}
+
+PreviewPoint ModelOrigin(int clientWidth, int clientHeight, int desktopWidth, int desktopHeight, int scale)
 {
     PreviewPoint origin;
-    origin.x = (clientWidth - screenWidth / MODEL_SCALE) / 2;
-    origin.y = (clientHeight - screenHeight / MODEL_SCALE) / 2;
+    origin.x = (clientWidth - desktopWidth / scale) / 2;
+    origin.y = (clientHeight - desktopHeight / scale) / 2;
     return origin;
 }
 
-ScreenRect ModelRect(PreviewPoint origin, int screenWidth, int screenHeight)
+ScreenRect ModelRect(PreviewPoint origin, int desktopWidth, int desktopHeight, int scale)
 {
     ScreenRect r;
     r.left = origin.x;
     r.top = origin.y;
-    r.right = origin.x + screenWidth / MODEL_SCALE;
-    r.bottom = origin.y + screenHeight / MODEL_SCALE;
+    r.right = origin.x + desktopWidth / scale;
+    r.bottom = origin.y + desktopHeight / scale;
     return r;
 }
 
-ScreenRect ModelFrame(PreviewPoint origin, int screenWidth, int screenHeight)
+ScreenRect ModelFrame(PreviewPoint origin, int desktopWidth, int desktopHeight, int scale)
 {
-    ScreenRect r = ModelRect(origin, screenWidth, screenHeight);
+    ScreenRect r = ModelRect(origin, desktopWidth, desktopHeight, scale);
     r.left -= MODEL_FRAME_MARGIN;
     r.top -= MODEL_FRAME_MARGIN;
     r.right += MODEL_FRAME_MARGIN;
@@ -38,12 +48,12 @@ ScreenRect RubberBand(PreviewPoint anchor, PreviewPoint cursor)
     return r;
 }
 
-ScreenRect BandToImage(const ScreenRect &bandInClient, PreviewPoint origin)
+ScreenRect BandToImage(const ScreenRect &bandInClient, PreviewPoint origin, int scale)
 {
     ScreenRect r;
-    r.left = (bandInClient.left - origin.x) * MODEL_SCALE;
-    r.top = (bandInClient.top - origin.y) * MODEL_SCALE;
-    r.right = (bandInClient.right - origin.x) * MODEL_SCALE;
-    r.bottom = (bandInClient.bottom - origin.y) * MODEL_SCALE;
+    r.left = (bandInClient.left - origin.x) * scale;
+    r.top = (bandInClient.top - origin.y) * scale;
+    r.right = (bandInClient.right - origin.x) * scale;
+    r.bottom = (bandInClient.bottom - origin.y) * scale;
     return r;
 }

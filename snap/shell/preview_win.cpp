@@ -1,5 +1,6 @@
 #include "snap/shell/preview_win.h"
 
+#include "snap/engine/desktop_win.h"
 #include "snap/engine/gdi_guards_win.h"
 #include "snap/engine/snap_result.h"
 #include "snap/engine/snapshot_win.h"
@@ -10,7 +11,6 @@
 #include "snap/shell/preview_geometry.h"
 #include "snap/shell/snap_sound_win.h"
 
-static const char DISPLAY_DRIVER[] = "DISPLAY";
 static const char PREVIEW_CAPTION[] = "Snapshot Preview";
 static const char FIRST_LINE[] = "A model of the screen is shown below.";
 static const char SECOND_LINE[] = "Click and drag to outline an area to \"snap\".";
@@ -18,8 +18,8 @@ enum { TEXT_TOP = 1 };
 
 // The preview's state, touched only from the main window's messages.
 struct PreviewStateRecord {
-    int screenWidth;       // the screen size the model is laid out for
-    int screenHeight;
+    RECT desktop;          // the desktop the model is laid out for, in screen coordinates
+    int scale;             // desktop pixels per model pixel, each way
     POINT modelOrigin;     // client coordinates of the model's top-left corner
     HBITMAP frozenBitmap;  // the frozen screen while a preview is up
     BOOL active;           // the preview is up and accepts a drag
@@ -32,68 +32,47 @@ struct PreviewStateRecord {
 
 static PreviewStateRecord PreviewState;
 
-static void LayOutModel(HWND hwnd, int screenWidth, int screenHeight)
+static void LayOutModel(HWND hwnd, const RECT &desktop, int scale)
 {
     RECT client;
     GetClientRect(hwnd, &client);
     PreviewPoint origin = ModelOrigin(client.right - client.left, client.bottom - client.top,
-                                      screenWidth, screenHeight);
-    PreviewState.screenWidth = screenWidth;
-    PreviewState.screenHeight = screenHeight;
+                                      desktop.right - desktop.left, desktop.bottom - desktop.top, scale);
+    PreviewState.desktop = desktop;
+    PreviewState.scale = scale;
     PreviewState.modelOrigin.x = origin.x;
     PreviewState.modelOrigin.y = origin.y;
 }
 
 void FixPreviewGeometry(HWND hwnd)
 {
-    LayOutModel(hwnd, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    DesktopLayout desktop;
+    ReadDesktopLayout(&desktop);
+    RECT bounds;
+    int scale;
+    MainWindowBounds(desktop, &bounds, &scale);
+    LayOutModel(hwnd, desktop.bounds, scale);
 }
 
-// The geometry was fixed for the screen size at start-up, while each freeze
-// takes the screen as it is now. When the display has changed size since, the
-// window and the model are laid out again for the frozen image, as a start-up
-// at the new size would have done, so that the model shows the whole image at
-// half scale and a band converts to pixels of this image: nothing draws from
-// or converts against a size that the bitmap does not have.
-static void FitPreviewToImage(HWND hwnd, HBITMAP image)
+// The geometry was fixed for the desktop at start-up, while each freeze
+// takes the desktop as it is now. When a monitor has been added, removed or
+// resized since, the window and the model are laid out again for the frozen
+// image, as a start-up with this desktop would have done, so that the model
+// shows the whole image and a band converts to pixels of this image: nothing
+// draws from or converts against a desktop that the bitmap does not hold.
+static void FitPreviewToDesktop(HWND hwnd, const RECT &frozenDesktop)
 {
-    BITMAP info;
-    if (!GetObjectA(image, sizeof info, &info))
+    if (EqualRect(&frozenDesktop, &PreviewState.desktop))
         return;
-    if (info.bmWidth == PreviewState.screenWidth && info.bmHeight == PreviewState.screenHeight)
-        return;
+    DesktopLayout desktop;
+    ReadDesktopLayout(&desktop);
+    desktop.bounds = frozenDesktop;
     RECT bounds;
-    MainWindowBounds(info.bmWidth, info.bmHeight, &bounds);
+    int scale;
+    MainWindowBounds(desktop, &bounds, &scale);
     SetWindowPos(hwnd, NULL, bounds.left, bounds.top, bounds.right - bounds.left,
                  bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    LayOutModel(hwnd, info.bmWidth, info.bmHeight);
-}
-
-HBITMAP FreezeScreen(int *failure)
-{
-    const int cx = GetSystemMetrics(SM_CXSCREEN);
-    const int cy = GetSystemMetrics(SM_CYSCREEN);
-    DcGuard display(CreateDCA(DISPLAY_DRIVER, NULL, NULL, NULL));
-    if (!display) {
-        *failure = NoDisplay;
-        return NULL;
-    }
-    DcGuard memory(CreateCompatibleDC(display));
-    GdiObjectGuard frozen(memory ? CreateCompatibleBitmap(display, cx, cy) : NULL);
-    if (!frozen.object) {
-        *failure = NoMemory;
-        return NULL;
-    }
-    SelectGuard selected(memory, frozen.object);
-    if (!BitBlt(memory, 0, 0, cx, cy, display, 0, 0, SRCCOPY)) {
-        // A black or stale model would be cut into a wrong snapshot.
-        *failure = NoDisplay;
-        return NULL;
-    }
-    selected.Release();
-    HBITMAP kept = static_cast<HBITMAP>(frozen.object);
-    frozen.object = NULL;
-    return kept;
+    LayOutModel(hwnd, frozenDesktop, scale);
 }
 
 static void DropFrozenBitmap()
@@ -116,9 +95,10 @@ void OpenPreview(HWND hwnd)
     // preview and all, in place of the earlier image; should that fail, the
     // earlier image stays, so that a band is never cut from the live screen.
     const BOOL reopening = PreviewState.active;
-    int failure = Ok;
-    HBITMAP frozen = FreezeScreen(&failure);
-    if (!frozen) {
+    RECT desktop;
+    HBITMAP frozen;
+    const int failure = FreezeDesktop(&desktop, &frozen);
+    if (failure != Ok) {
         // Opening, the user is told why no preview comes. Reopened, the
         // preview with its earlier image is still there to use.
         if (!reopening)
@@ -127,7 +107,7 @@ void OpenPreview(HWND hwnd)
     }
     DropFrozenBitmap();
     PreviewState.frozenBitmap = frozen;
-    FitPreviewToImage(hwnd, frozen);
+    FitPreviewToDesktop(hwnd, desktop);
 
     // The screen is frozen first, so neither the window nor anything the
     // sound causes is in the image.
@@ -170,15 +150,19 @@ void OnPreviewPaint(HWND hwnd)
     // Default pen and brush: a one-pixel black outline filled with white,
     // which leaves a white ring around the model.
     const PreviewPoint origin = {PreviewState.modelOrigin.x, PreviewState.modelOrigin.y};
-    ScreenRect frame = ModelFrame(origin, PreviewState.screenWidth, PreviewState.screenHeight);
+    const int scale = PreviewState.scale;
+    const int modelWidth = (PreviewState.desktop.right - PreviewState.desktop.left) / scale;
+    const int modelHeight = (PreviewState.desktop.bottom - PreviewState.desktop.top) / scale;
+    ScreenRect frame = ModelFrame(origin, modelWidth * scale, modelHeight * scale, scale);
     Rectangle(dc, frame.left, frame.top, frame.right, frame.bottom);
 
     if (PreviewState.frozenBitmap) {
+        // Each model pixel stands for the same scale x scale square of the
+        // image that a band over it converts to.
         DcGuard memory(CreateCompatibleDC(dc));
         SelectGuard selected(memory, PreviewState.frozenBitmap);
-        StretchBlt(dc, origin.x, origin.y, PreviewState.screenWidth / MODEL_SCALE,
-                   PreviewState.screenHeight / MODEL_SCALE, memory, 0, 0,
-                   PreviewState.screenWidth, PreviewState.screenHeight, SRCCOPY);
+        StretchBlt(dc, origin.x, origin.y, modelWidth, modelHeight, memory, 0, 0, modelWidth * scale,
+                   modelHeight * scale, SRCCOPY);
     }
     EndPaint(hwnd, &ps);
 }
@@ -197,26 +181,26 @@ void OnPreviewButtonDown()
 // identical call erases it and nothing underneath has to repaint.
 static void InvertBand()
 {
-    DcGuard display(CreateDCA(DISPLAY_DRIVER, NULL, NULL, NULL));
-    if (display)
-        DrawFocusRect(display, &PreviewState.band);
+    ScreenDcGuard screen;
+    if (screen)
+        DrawFocusRect(screen, &PreviewState.band);
 }
 
 void OnPreviewMouseMove()
 {
     if (!PreviewState.active || !PreviewState.dragging)
         return;
-    DcGuard display(CreateDCA(DISPLAY_DRIVER, NULL, NULL, NULL));
-    if (!display)
+    ScreenDcGuard screen;
+    if (!screen)
         return;
-    DrawFocusRect(display, &PreviewState.band);
+    DrawFocusRect(screen, &PreviewState.band);
     POINT p;
     GetCursorPos(&p);
     const PreviewPoint anchor = {PreviewState.anchor.x, PreviewState.anchor.y};
     const PreviewPoint cursor = {p.x, p.y};
     ScreenRect band = RubberBand(anchor, cursor);
     SetRect(&PreviewState.band, band.left, band.top, band.right, band.bottom);
-    DrawFocusRect(display, &PreviewState.band);
+    DrawFocusRect(screen, &PreviewState.band);
 }
 
 // The band in pixels of the frozen image: through the window's client area
@@ -229,7 +213,7 @@ static RECT BandInImage(HWND hwnd)
     ScreenToClient(hwnd, &corners[1]);
     const ScreenRect inClient = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
     const PreviewPoint origin = {PreviewState.modelOrigin.x, PreviewState.modelOrigin.y};
-    ScreenRect image = BandToImage(inClient, origin);
+    ScreenRect image = BandToImage(inClient, origin, PreviewState.scale);
     RECT rect;
     SetRect(&rect, image.left, image.top, image.right, image.bottom);
     return rect;

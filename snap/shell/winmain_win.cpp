@@ -28,8 +28,11 @@ static void RegisterMainClass(HINSTANCE instance)
 
 static HWND CreateMainWindow(HINSTANCE instance)
 {
+    DesktopLayout desktop;
+    ReadDesktopLayout(&desktop);
     RECT rect;
-    MainWindowBounds(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &rect);
+    int scale;
+    MainWindowBounds(desktop, &rect, &scale);
 
     // Hidden: no WS_VISIBLE, and nothing here ever shows it. WM_CREATE runs
     // the start-up (tray icon, settings, sign-on, hot key) inside this call.

@@ -4,7 +4,7 @@
 //
 //   snapdriver.exe [--dir C:\snaps\] [--bpp 8|24] [--sound 0|1] [--play 0|1]
 //                  [--rect left,top,right,bottom] [--dest N]
-//                  [--frozen none|screen|picture] [--result FILE]
+//                  [--frozen none|screen|picture|gone] [--result FILE]
 //                  [--margins left,top,right,bottom] [--owner 0|1] [--resources 0|1]
 //                  [--load-settings 1]
 //   snapdriver.exe --check-guards FILE
@@ -13,7 +13,8 @@
 // The snapshot's result code is written to the --result file once
 // TakeSnapshot has returned. --frozen picture snaps from a bitmap the driver
 // paints itself (blue, with red over (0,0)-(150,100) and green over
-// (250,200)-(400,400)), which the live screen never shows. --check-guards
+// (250,200)-(400,400)), which the live screen never shows; --frozen gone
+// passes a bitmap handle already deleted. --check-guards
 // checks the GDI scope guards and writes "ok" or what went wrong.
 // --owner 1 passes a stand-in main window as the owner, as area snapshots
 // do. --resources 1 takes the dialog templates (PRINTING) from tamblit95.exe
@@ -202,8 +203,14 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         frozenScreen = MakeScreenBitmap(CopyScreen);
     else if (!strcmp(frozen, "picture"))
         frozenScreen = MakeScreenBitmap(PaintPicture);
+    HBITMAP gone = NULL;
+    if (!strcmp(frozen, "gone")) {
+        // A handle that no longer names a bitmap: the copy from it fails.
+        gone = MakeScreenBitmap(PaintPicture);
+        DeleteObject(gone);
+    }
 
-    int result = TakeSnapshot(owner, &rect, SnapSettings.destination, frozenScreen, play);
+    int result = TakeSnapshot(owner, &rect, SnapSettings.destination, frozenScreen ? frozenScreen : gone, play);
 
     if (frozenScreen)
         DeleteObject(frozenScreen);

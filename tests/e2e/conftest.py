@@ -67,6 +67,12 @@ def wine8(e2e_session, display8):
     return e2e_session.wine("wine8", display8)
 
 
+@pytest.fixture(scope="session")
+def monitors3(e2e_session):
+    from harness_monitors import start_monitors
+    return start_monitors(e2e_session)
+
+
 @pytest.fixture
 def wine(wine24):
     return wine24

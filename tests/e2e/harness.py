@@ -26,6 +26,8 @@ gives every name below. Each part is documented in its own module:
 ``harness_pictures``  ``read_bmp``/``Bmp``, the pattern window
     (``start_pattern``, ``PatternWindow``, ``pattern_colour``,
     ``PATTERN_COLOURS``, ``compare_to_pattern``).
+``harness_monitors``  a desktop of three monitors (fixture ``monitors3``), a
+    pattern on each, the parts no monitor covers.
 ``harness_util``  ``exe_path(name)``, ``build_dir()``, ``wait_for(...)``,
     ``read_file_when_stable(...)``, ``TAMBLIT_E2E_TRACE``, killing by PID.
 

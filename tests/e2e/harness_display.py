@@ -9,7 +9,10 @@
 ``display.move_pointer(x, y)`` / ``display.pointer()``: use these, not
     ``xdotool mousemove --sync``, which stalls 15 s when the pointer is already
     at the target. After each test the pointer is put in the bottom right
-    corner.
+    corner. Both take Windows screen coordinates: on a display of several
+    monitors (``monitors``, see harness_monitors) the X root point of the
+    primary monitor's top-left corner is ``.origin``, which they add and
+    subtract; elsewhere it is (0, 0).
 
 X input of a ``Wine`` object (``XInput``, on the Wine's display)
 -----------------------------------------------------------------
@@ -48,9 +51,11 @@ def _ere_escape(text: str) -> str:
 class Display:
     """An Xvfb server of this test session."""
 
-    def __init__(self, width: int, height: int, depth: int, logdir: Path):
+    def __init__(self, width: int, height: int, depth: int, logdir: Path, monitors=None):
         self.width, self.height, self.depth = width, height, depth
-        self.log = logdir / f"xvfb-{width}x{height}x{depth}.log"
+        self.monitors = tuple(monitors or ())
+        self.origin = (0, 0)
+        self.log = logdir / f"xvfb-{width}x{height}x{depth}{'-monitors' if self.monitors else ''}.log"
         rfd, wfd = os.pipe()
         try:
             with open(self.log, "wb") as log:
@@ -84,6 +89,21 @@ class Display:
         self.env = dict(os.environ, DISPLAY=self.name)
         self.env.pop("XAUTHORITY", None)
         wait_for(self._answers, 30, f"Xvfb {self.name} to answer", interval=0.1)
+        if self.monitors:
+            self._declare_monitors()
+
+    def _declare_monitors(self) -> None:
+        """RandR monitors on the one screen, as Wine reads them through
+        Xinerama: (name, x, y, w, h, primary) in X root coordinates. The
+        primary is tied to the output, which drops the whole-screen monitor."""
+        for name, x, y, w, h, primary in self.monitors:
+            # Sizes in millimetres at about 96 dpi; Wine only reads the pixels.
+            geometry = f"{w}/{w * 254 // 960}x{h}/{h * 254 // 960}+{x}+{y}"
+            subprocess.run(["xrandr", "--setmonitor", ("*" if primary else "") + name, geometry,
+                            "screen" if primary else "none"], env=self.env, check=True,
+                           stdin=subprocess.DEVNULL, capture_output=True, timeout=20)
+            if primary:
+                self.origin = (x, y)
 
     def _answers(self) -> bool:
         if self._proc.poll() is not None:
@@ -98,7 +118,9 @@ class Display:
             # --sync waits for the pointer to move; when it is already at the
             # target no motion comes and xdotool stalls for 15 s.
             target = [a for a in args[1:] if re.fullmatch(r"-?\d+", a)][:2]
-            if len(target) == 2 and self.pointer() == (int(target[0]), int(target[1])):
+            x, y = self.pointer()
+            at = (x + self.origin[0], y + self.origin[1])
+            if len(target) == 2 and at == (int(target[0]), int(target[1])):
                 args.remove("--sync")
         r = subprocess.run(["xdotool", *args], env=self.env, stdin=subprocess.DEVNULL,
                            capture_output=True, text=True, timeout=timeout)
@@ -109,13 +131,13 @@ class Display:
     def pointer(self) -> tuple[int, int]:
         out = self.xdotool("getmouselocation", "--shell")
         values = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        return int(values["X"]), int(values["Y"])
+        return int(values["X"]) - self.origin[0], int(values["Y"]) - self.origin[1]
 
     def move_pointer(self, x: int, y: int) -> None:
         """Moves the X pointer and waits until it is there. (``xdotool mousemove
         --sync`` waits 15 s for a motion that never comes when the pointer is
         already at the target.)"""
-        self.xdotool("mousemove", x, y)
+        self.xdotool("mousemove", x + self.origin[0], y + self.origin[1])
         wait_for(lambda: self.pointer() == (x, y), 10, f"pointer at {x},{y}")
 
     def xwininfo_root(self) -> str:

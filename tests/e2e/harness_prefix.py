@@ -122,9 +122,31 @@ def copy_prefix(src: Path, dst: Path) -> None:
                     ignore=lambda d, names: ["complete"] if Path(d) == src else [])
 
 
+def set_user_value(prefix: Path, key: str, name: str, text: str) -> None:
+    """Writes a string value into the prefix's user.reg while no Wine process
+    runs in it (a value some part of Wine reads once, at its start)."""
+    reg = prefix / "user.reg"
+    lines = reg.read_text().split("\n")
+    header = "[" + key.replace("\\", "\\\\") + "]"
+    line = f'"{name}"="{text}"'
+    at = next((i for i, l in enumerate(lines) if l == header or l.startswith(header + " ")), None)
+    if at is None:
+        lines += [header, line, ""]
+    else:
+        at += 1
+        while at < len(lines) and lines[at].startswith("#"):  # the key's #time and #class
+            at += 1
+        lines.insert(at, line)
+    reg.write_text("\n".join(lines))
+
+
 def start_wine(base: Path, name: str, display: Display, root: Path, home: Path) -> Wine:
     prefix = root / name
     copy_prefix(base, prefix)
+    if display.monitors:
+        # Wine reads several monitors from Xinerama only while it does not use
+        # RandR (which, with its 32-bit library installed, reports one).
+        set_user_value(prefix, r"Software\Wine\X11 Driver", "UseXRandR", "N")
     tmp = root / f"{name}-files"
     tmp.mkdir()
     wine = Wine(prefix, display, tmp, home)

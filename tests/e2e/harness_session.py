@@ -9,6 +9,8 @@ Fixtures (tests/e2e/conftest.py)
     A Wine prefix of its own bound to ``display24`` / ``display8``, made as
     harness_prefix says.
 ``wine``  (function) -> ``Wine``: shorthand for ``wine24``.
+``monitors3``  (session) -> ``Wine`` on a display of three monitors
+    (harness_monitors).
 ``tmp_path`` as usual; ``build_dir`` (session) -> Path of the Windows build.
 
 Every process a test starts through a ``Wine`` object is killed by PID when the
@@ -81,10 +83,10 @@ class Session:
         self.wines: dict[str, Wine] = {}
         self._base: Path | None = None
 
-    def display(self, width: int, height: int, depth: int) -> Display:
-        key = (width, height, depth)
+    def display(self, width: int, height: int, depth: int, monitors=None) -> Display:
+        key = (width, height, depth, tuple(monitors or ()))
         if key not in self.displays:
-            self.displays[key] = Display(width, height, depth, self.root)
+            self.displays[key] = Display(width, height, depth, self.root, monitors)
             self._record["xvfb"].append(self.displays[key].pid)
             self._save_record()
         return self.displays[key]

@@ -299,7 +299,8 @@ class Wine(XInput):
         # The pointer goes back to the bottom right corner, away from the tray
         # and from where the next test will click.
         try:
-            self.display.move_pointer(self.display.width - 1, self.display.height - 1)
+            d = self.display
+            d.move_pointer(d.width - 1 - d.origin[0], d.height - 1 - d.origin[1])
         except Exception:  # noqa: BLE001
             pass
         # Windows processes that were not there when the prefix was made were

@@ -1,5 +1,6 @@
 """The hot key path end to end (full screen to a file, pixels checked) on the
-displays a user may have: 8, 16 and 24 bits per pixel, 640x480 and 1920x1080."""
+displays a user may have: 8, 16 and 24 bits per pixel, 640x480 and 1920x1080,
+and a desktop of three monitors (full screen and the active window)."""
 
 import pytest
 
@@ -8,6 +9,7 @@ from test_resident import (exit_program, fresh_settings, snapshot_through_hot_ke
                            start_resident)
 
 from harness import compare_to_pattern, pattern_colour, read_bmp  # noqa: E402
+from harness_monitors import DESKTOP, off_monitor_pixels, paint_monitors  # noqa: E402
 
 SIZES = [(640, 480), (1920, 1080)]
 DEPTHS = [8, 16, 24]
@@ -56,4 +58,38 @@ def test_full_screen_through_the_hot_key_on_each_display(e2e_session, size, dept
         assert all(abs(g - w) <= 8 for want, got in pairs for g, w in zip(got, want))
     else:
         assert compare_to_pattern(bmp, (0, 0), pattern.rect) == []
+    exit_program(wine, proc)
+
+
+def test_full_screen_holds_every_monitor_and_black_where_none_is(monitors3):
+    wine = monitors3
+    folder, _ = fresh_settings(wine, source="Screen")
+    proc = start_resident(wine)
+    patterns = paint_monitors(wine)
+
+    bmp = read_bmp(snapshot_through_hot_key(wine, folder, "Monitor Pattern PRI"))
+    assert (bmp.width, bmp.height, bmp.bpp) == (DESKTOP[2], DESKTOP[3], 24)
+    for name in ("PRI", "LEFT", "TOP"):
+        assert compare_to_pattern(bmp, DESKTOP[:2], patterns[name].rect) == [], name
+    # The window in the gap is on the X screen but on no monitor.
+    assert off_monitor_pixels(bmp, DESKTOP[:2]) == []
+    exit_program(wine, proc)
+
+
+# Windows left of the primary monitor (negative coordinates), and across two
+# monitors, whose halves come from both.
+ACTIVE_WINDOWS = [("on the left monitor", (-1100, 300, 501, 400)),
+                  ("across the left and primary monitors", (-250, 450, 500, 301))]
+
+
+@pytest.mark.parametrize("what, rect", ACTIVE_WINDOWS, ids=[a[0] for a in ACTIVE_WINDOWS])
+def test_active_window_on_any_monitor_comes_out_whole(monitors3, what, rect):
+    wine = monitors3
+    folder, _ = fresh_settings(wine, source="Window")
+    proc = start_resident(wine)
+    pattern = wine.start_pattern(*rect, title="Active Monitor Pattern")
+
+    bmp = read_bmp(snapshot_through_hot_key(wine, folder, "Active Monitor Pattern"))
+    assert (bmp.width, bmp.height) == rect[2:]
+    assert compare_to_pattern(bmp, rect[:2], pattern.rect) == []
     exit_program(wine, proc)

@@ -25,6 +25,11 @@ VISTA_TO_11 = {"{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e
                "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
                "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}
 
+# Functions that Windows 95 does not export: importing one would stop the
+# program from loading there; they are looked up at run time instead.
+NOT_ON_WINDOWS_95 = {"EnumDisplayMonitors", "MonitorFromWindow", "MonitorFromPoint", "GetMonitorInfoA",
+                     "GetMonitorInfoW"}
+
 # program, requested execution level, dpiAware (None: not stated)
 PROGRAMS = [("tamblit95", "asInvoker", "true"),
             ("setup", "requireAdministrator", None)]
@@ -100,6 +105,9 @@ def test_program_loads_on_windows_4_and_imports_only_the_dlls_the_readme_names(n
     assert fields["Subsystem"] == "00000002"  # Windows GUI
     imports = {d.lower() for d in re.findall(r"DLL Name: (\S+)", headers)}
     assert imports and not imports - readme_dlls(), f"not in the README: {imports - readme_dlls()}"
+    functions = set(re.findall(r"^\s+[0-9a-f]+\s+(?:[0-9a-f]+\s+)?(\w+)$", headers, re.M))
+    assert "GetProcAddress" in functions
+    assert not functions & NOT_ON_WINDOWS_95
 
 
 @pytest.mark.parametrize("name", [p[0] for p in PROGRAMS])

@@ -5,6 +5,7 @@ over it with the real mouse; every file is checked pixel by pixel."""
 import pytest
 
 from harness import compare_to_pattern, read_bmp, read_file_when_stable
+from harness_monitors import DESKTOP, MONITORS, paint_monitors
 from preview import MAIN_CLASS, drag, main_window, model_origin, wait_closed, wait_preview
 from procstats import process_stats
 from xcursor import x_cursor
@@ -22,10 +23,10 @@ RUBBERBAND = (32, 32, 16, 15)  # the selection cursor: size and hot spot
 BLACK = (0, 0, 0)
 
 
-def open_preview(wine):
+def open_preview(wine, desktop=None):
     wine.probe.keys(HOT_KEY)
     window = wait_preview(wine)
-    return window, model_origin(window, wine.probe.screen())
+    return window, model_origin(window, desktop or wine.probe.screen())
 
 
 def save_snapshot(wine, folder, name):
@@ -219,4 +220,40 @@ def test_key_again_freezes_the_preview_itself_and_previews_leave_no_gdi_object(w
     wine.probe.close(cls=MAIN_CLASS)
     preview_once(wine, mx, my, "click")
     assert proc.alive and not wine.probe.hotkey_free(HOT_KEY)
+    exit_program(wine, proc)
+
+
+def test_band_across_two_monitors_comes_from_the_frozen_desktop_exactly(monitors3):
+    wine = monitors3
+    folder, _ = fresh_settings(wine, source="Selected")
+    proc = start_resident(wine)
+    patterns = paint_monitors(wine)
+    dx, dy, dw, dh = DESKTOP
+    before = wine.probe.capture(*DESKTOP)
+
+    # The whole desktop at half scale fits the primary monitor.
+    window, (mx, my) = open_preview(wine, {"width": dw, "height": dh})
+    left, top, right, bottom = window["rect"]
+    assert 0 <= left and right <= MONITORS["PRI"][2] and 0 <= top and bottom <= MONITORS["PRI"][3]
+    # From the left monitor's pattern to the primary's, in model pixels; the
+    # band shows where the pointer is while the button is held.
+    start, end = (mx + 100, my + 360), (mx + 1400, my + 500)
+    edge = (start[0] + 10, start[1], 300, 1)
+    plain = wine.probe.capture(*edge).row(0)
+    wine.display.move_pointer(*start)
+    wine.display.xdotool("mousedown", 1)
+    wine.display.move_pointer(*end)
+    wine.wait_for(lambda: wine.probe.capture(*edge).row(0) != plain, 15, "the band on the model")
+    wine.display.xdotool("mouseup", 1)
+
+    bmp = read_bmp(save_snapshot(wine, folder, "across.bmp"))
+    x0, y0 = dx + 200, dy + 720
+    assert (bmp.width, bmp.height) == (2600, 280)
+    assert x0 < 0 < x0 + bmp.width
+    for name in ("LEFT", "PRI"):
+        assert compare_to_pattern(bmp, (x0, y0), patterns[name].rect) == [], name
+    for y in range(bmp.height):
+        assert bmp.row(y) == before.row(y + 720)[200:200 + bmp.width], f"row {y}"
+    wait_closed(wine)
+    assert_preview_finished(wine)
     exit_program(wine, proc)

@@ -160,6 +160,24 @@ def test_frozen_snapshot_copies_from_the_bitmap_not_the_screen(request, new_snap
     assert bad[:10] == []
 
 
+# A step that makes the picture fails: the error box and the result say so,
+# never a Save dialog for a picture that was not read.
+CAPTURE_FAILURES = [
+    ("the frozen bitmap is gone", dict(rect=(0, 0, 100, 100), frozen="gone"), 12,
+     "Cannot copy the screen for snapshot."),
+    ("no memory for the captured bitmap", dict(rect=(0, 0, 30000, 30000), bpp=8), 2,
+     "Cannot allocate memory for snapshot."),
+]
+
+
+@pytest.mark.parametrize("what, args, code, text", CAPTURE_FAILURES, ids=[c[0] for c in CAPTURE_FAILURES])
+def test_failed_capture_step_is_reported_instead_of_saved(wine, snapdir, what, args, code, text):
+    snap = Snap(wine, windir(wine, snapdir), **args)
+    assert wine.probe.answer_message_box(ERROR_CAPTION, timeout=30) == text
+    assert snap.result() == code
+    assert list(snapdir.iterdir()) == []
+
+
 # ---------------------------------------------------------------- the dialog
 
 def test_cancel_writes_nothing_and_shows_nothing(wine, snapdir):

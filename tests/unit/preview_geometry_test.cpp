@@ -31,38 +31,62 @@ TEST(PreviewGeometry, ModelIsCentredAtHalfScaleInsideItsFrame)
     for (const OriginCase &c : cases) {
         SCOPED_TRACE(testing::Message() << c.screenWidth << " x " << c.screenHeight << " in "
                                         << c.clientWidth << " x " << c.clientHeight);
-        PreviewPoint o = ModelOrigin(c.clientWidth, c.clientHeight, c.screenWidth, c.screenHeight);
+        PreviewPoint o = ModelOrigin(c.clientWidth, c.clientHeight, c.screenWidth, c.screenHeight, MODEL_SCALE);
         EXPECT_EQ(c.origin.x, o.x);
         EXPECT_EQ(c.origin.y, o.y);
-        ExpectRect(c.frame, ModelFrame(o, c.screenWidth, c.screenHeight));
+        ExpectRect(c.frame, ModelFrame(o, c.screenWidth, c.screenHeight, MODEL_SCALE));
     }
 }
 
 struct BandCase {
     const char *what;
+    int scale;
     PreviewPoint from, to;  // client coordinates where the drag starts and ends
     ScreenRect image;
 };
 
-TEST(PreviewGeometry, BandMapsToEvenImagePixelsWhicheverWayItIsDragged)
+TEST(PreviewGeometry, BandMapsToWholeSquaresOfImagePixelsWhicheverWayItIsDragged)
 {
     const PreviewPoint origin = {54, 46};
     const BandCase cases[] = {
-        {"inside the model", {64, 56}, {165, 107}, {20, 20, 222, 122}},
-        {"whole model", {54, 46}, {566, 430}, {0, 0, 1024, 768}},
-        {"from above the model, over the text", {100, 10}, {150, 60}, {92, -72, 192, 28}},
-        {"past the right and bottom edges", {500, 400}, {600, 470}, {892, 708, 1092, 848}},
-        {"a click", {80, 80}, {80, 80}, {52, 68, 52, 68}},
+        {"inside the model", 2, {64, 56}, {165, 107}, {20, 20, 222, 122}},
+        {"whole model", 2, {54, 46}, {566, 430}, {0, 0, 1024, 768}},
+        {"from above the model, over the text", 2, {100, 10}, {150, 60}, {92, -72, 192, 28}},
+        {"past the right and bottom edges", 2, {500, 400}, {600, 470}, {892, 708, 1092, 848}},
+        {"a click", 2, {80, 80}, {80, 80}, {52, 68, 52, 68}},
+        // A desktop too large for half scale: the same drag at a third.
+        {"inside a model at a third", 3, {64, 56}, {165, 107}, {30, 30, 333, 183}},
+        {"whole 5760 x 1080 model at a third", 3, {54, 46}, {1974, 406}, {0, 0, 5760, 1080}},
     };
     for (const BandCase &c : cases) {
         SCOPED_TRACE(c.what);
         for (int reversed = 0; reversed < 2; ++reversed) {
             ScreenRect band = reversed ? RubberBand(c.to, c.from) : RubberBand(c.from, c.to);
-            ScreenRect image = BandToImage(band, origin);
+            ScreenRect image = BandToImage(band, origin, c.scale);
             ExpectRect(c.image, image);
-            EXPECT_EQ(0, (image.right - image.left) % 2);
-            EXPECT_EQ(0, (image.bottom - image.top) % 2);
+            EXPECT_EQ(0, (image.right - image.left) % c.scale);
+            EXPECT_EQ(0, (image.bottom - image.top) % c.scale);
         }
+    }
+}
+
+TEST(PreviewGeometry, ScaleIsHalfWhereThatFitsAndTheNextWholeOneWhereNot)
+{
+    const struct {
+        int desktopWidth, desktopHeight, roomWidth, roomHeight, scale;
+    } cases[] = {
+        {1024, 768, 1800, 950, 2},   // one screen: half scale, as ever
+        {3200, 1680, 1800, 950, 2},  // three monitors that fit at half scale
+        {3200, 1680, 1600, 840, 2},  // exactly
+        {3200, 1680, 1599, 840, 3},  // one pixel too narrow
+        {5760, 1080, 1800, 950, 4},  // three 1920 x 1080 side by side: a third is still 1920 wide
+        {1024, 768, 0, 500, MAX_MODEL_SCALE},
+        {100000, 100, 10, 10, MAX_MODEL_SCALE},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.desktopWidth << " x " << c.desktopHeight << " in "
+                                        << c.roomWidth << " x " << c.roomHeight);
+        EXPECT_EQ(c.scale, ModelScale(c.desktopWidth, c.desktopHeight, c.roomWidth, c.roomHeight));
     }
 }
 
@@ -76,9 +100,9 @@ TEST(PreviewGeometry, ModelLaidOutForTheFrozenImageCoversExactlyThatImage)
     } cases[] = {{620, 477, 800, 600}, {500, 391, 800, 600}, {500, 391, 799, 599}};
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.imageWidth << " x " << c.imageHeight);
-        PreviewPoint o = ModelOrigin(c.clientWidth, c.clientHeight, c.imageWidth, c.imageHeight);
-        ScreenRect model = ModelRect(o, c.imageWidth, c.imageHeight);
-        ScreenRect image = BandToImage(model, o);
+        PreviewPoint o = ModelOrigin(c.clientWidth, c.clientHeight, c.imageWidth, c.imageHeight, MODEL_SCALE);
+        ScreenRect model = ModelRect(o, c.imageWidth, c.imageHeight, MODEL_SCALE);
+        ScreenRect image = BandToImage(model, o, MODEL_SCALE);
         ExpectRect({0, 0, c.imageWidth / 2 * 2, c.imageHeight / 2 * 2}, image);
     }
 }

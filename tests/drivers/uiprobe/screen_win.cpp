@@ -12,6 +12,11 @@ int CmdScreen(const Options& o) {
     j.begin('{');
     j.knum("width", GetSystemMetrics(SM_CXSCREEN));
     j.knum("height", GetSystemMetrics(SM_CYSCREEN));
+    j.knum("vleft", GetSystemMetrics(SM_XVIRTUALSCREEN));
+    j.knum("vtop", GetSystemMetrics(SM_YVIRTUALSCREEN));
+    j.knum("vwidth", GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    j.knum("vheight", GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    j.knum("monitors", GetSystemMetrics(SM_CMONITORS));
     j.knum("bitspixel", GetDeviceCaps(dc, BITSPIXEL));
     j.knum("planes", GetDeviceCaps(dc, PLANES));
     j.knum("rastercaps", GetDeviceCaps(dc, RASTERCAPS));

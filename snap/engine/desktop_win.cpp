@@ -1,0 +1,130 @@
+#include "snap/engine/desktop_win.h"
+
+#include <string.h>
+
+#include "snap/engine/gdi_guards_win.h"
+#include "snap/engine/snap_result.h"
+#include "snap/engine/snapshot_dib_win.h"
+
+// Windows 95 and NT 4.0 lack these; they are looked up so that the program
+// still loads there.
+typedef BOOL(WINAPI *EnumDisplayMonitorsFn)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);
+typedef BOOL(WINAPI *GetMonitorInfoFn)(HMONITOR, LPMONITORINFO);
+
+// A function of user32 by name; NULL where this system has none. Passed
+// through a function type without arguments, as any function may be.
+typedef void (*AnyFunction)();
+static AnyFunction LookUpUser(const char *name)
+{
+    HMODULE user = GetModuleHandleA("user32.dll");
+    return user ? reinterpret_cast<AnyFunction>(GetProcAddress(user, name)) : NULL;
+}
+
+struct MonitorSearch {
+    DesktopLayout *layout;
+    GetMonitorInfoFn getInfo;
+    bool overflow;
+};
+
+static BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT area, LPARAM data)
+{
+    MonitorSearch *search = reinterpret_cast<MonitorSearch *>(data);
+    DesktopLayout *layout = search->layout;
+    if (layout->monitorCount == MAX_DESKTOP_MONITORS) {
+        search->overflow = true;
+        return FALSE;
+    }
+    layout->monitors[layout->monitorCount++] = *area;
+    MONITORINFO info;
+    info.cbSize = sizeof info;
+    if (search->getInfo && search->getInfo(monitor, &info) && (info.dwFlags & MONITORINFOF_PRIMARY))
+        layout->primaryWork = info.rcWork;
+    return TRUE;
+}
+
+void DesktopBounds(RECT *bounds)
+{
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (width > 0 && height > 0) {
+        const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        SetRect(bounds, left, top, left + width, top + height);
+    } else {
+        SetRect(bounds, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    }
+}
+
+void ReadDesktopLayout(DesktopLayout *layout)
+{
+    memset(layout, 0, sizeof *layout);
+    DesktopBounds(&layout->bounds);
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &layout->primaryWork, 0))
+        SetRect(&layout->primaryWork, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+
+    EnumDisplayMonitorsFn enumMonitors = reinterpret_cast<EnumDisplayMonitorsFn>(LookUpUser("EnumDisplayMonitors"));
+    MonitorSearch search = {layout, reinterpret_cast<GetMonitorInfoFn>(LookUpUser("GetMonitorInfoA")), false};
+    if (enumMonitors && enumMonitors(NULL, NULL, AddMonitor, reinterpret_cast<LPARAM>(&search)) &&
+        layout->monitorCount > 0)
+        return;
+    if (search.overflow) {
+        // Too many to list: nothing is painted over as off the monitors.
+        layout->monitorCount = 0;
+        return;
+    }
+    layout->monitorCount = 1;
+    SetRect(&layout->monitors[0], 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+
+bool BlackenOffMonitorParts(HDC memoryDc, const RECT *rect)
+{
+    DesktopLayout layout;
+    ReadDesktopLayout(&layout);
+    if (layout.monitorCount == 0)
+        return true;
+    // What is left of the rectangle once every monitor is taken out of it,
+    // in the memory context's coordinates.
+    GdiObjectGuard uncoveredGuard(CreateRectRgn(0, 0, rect->right - rect->left, rect->bottom - rect->top));
+    GdiObjectGuard monitorGuard(CreateRectRgn(0, 0, 0, 0));
+    HRGN uncovered = static_cast<HRGN>(uncoveredGuard.object), monitor = static_cast<HRGN>(monitorGuard.object);
+    if (!uncovered || !monitor)
+        return false;
+    int kind = SIMPLEREGION;
+    for (int i = 0; i < layout.monitorCount && kind != NULLREGION; ++i) {
+        const RECT &m = layout.monitors[i];
+        SetRectRgn(monitor, m.left - rect->left, m.top - rect->top, m.right - rect->left, m.bottom - rect->top);
+        kind = CombineRgn(uncovered, uncovered, monitor, RGN_DIFF);
+        if (kind == ERROR)
+            return false;
+    }
+    return kind == NULLREGION ||
+           FillRgn(memoryDc, uncovered, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+}
+
+int FreezeDesktop(RECT *desktop, HBITMAP *frozen)
+{
+    *frozen = NULL;
+    DesktopBounds(desktop);
+    DcGuard display(CreateDCA("DISPLAY", NULL, NULL, NULL));
+    if (!display)
+        return NoDisplay;
+    DcGuard memory(CreateCompatibleDC(display));
+    if (!memory)
+        return NoMemory;
+    GdiObjectGuard bitmap(CreateCompatibleBitmap(display, desktop->right - desktop->left,
+                                                 desktop->bottom - desktop->top));
+    if (!bitmap.object)
+        return NoMemory;
+    int result;
+    {
+        SelectGuard selected(memory, bitmap.object);
+        if (!selected.previous)
+            return CaptureFailed;
+        result = CaptureScreenRect(display, memory, desktop, NULL);
+    }
+    if (result != Ok)
+        return result;
+    *frozen = static_cast<HBITMAP>(bitmap.object);
+    bitmap.object = NULL;  // the caller's now
+    return Ok;
+}

@@ -1,0 +1,34 @@
+// The desktop a snapshot can see: every monitor, in the virtual screen's
+// coordinates (the primary monitor's top-left corner is 0,0; a monitor left
+// of or above it has negative ones). Where the system knows a single screen
+// only (no multi-monitor functions, no virtual screen metrics) the desktop is
+// the primary screen.
+#pragma once
+#include <windows.h>
+
+enum { MAX_DESKTOP_MONITORS = 16 };
+
+struct DesktopLayout {
+    RECT bounds;       // the rectangle holding every monitor
+    RECT primaryWork;  // the primary monitor's work area (without the taskbar)
+    int monitorCount;  // 0 when there were more than MAX_DESKTOP_MONITORS
+    RECT monitors[MAX_DESKTOP_MONITORS];
+};
+
+// Reads the desktop as it is now.
+void ReadDesktopLayout(DesktopLayout *layout);
+
+// The rectangle holding every monitor, as it is now.
+void DesktopBounds(RECT *bounds);
+
+// Paints black the parts of rect (screen coordinates, copied into memoryDc at
+// 0,0) that no monitor shows: the screen has no pixels there and a copy from
+// it brings back whatever the platform keeps. False when that could not be
+// done.
+bool BlackenOffMonitorParts(HDC memoryDc, const RECT *rect);
+
+// A bitmap compatible with the display holding the whole desktop as it is
+// now, its top-left pixel at desktop->left/top, with black where no monitor
+// is. Returns Ok, NoDisplay, NoMemory or CaptureFailed (SnapResult); *frozen
+// is NULL unless the result is Ok.
+int FreezeDesktop(RECT *desktop, HBITMAP *frozen);
