@@ -1,4 +1,5 @@
-// Times the stages of a full-screen snapshot at 24 and at 8 bits per pixel:
+// Times the stages of a snapshot of the whole desktop (every monitor) at 24
+// and at 8 bits per pixel:
 // the capture into a bitmap (with its DC and bitmap), the conversion into the
 // DIB block, the file write in 4096-byte chunks, and a plain memcpy of the
 // same number of bytes for scale. Prints the median of each stage, then one
@@ -6,7 +7,15 @@
 // capture of the process ("first BITS capture") for whoever gathers the
 // figures of several processes.
 //
-//   snap_bench.exe OUTPUT-FILE [RUNS]
+// With "memory", one 24-bit snapshot instead, in a process warmed up by a
+// tiny one, its working set read after each stage: one line
+// "memory IDLE COPY-PEAK AFTER-COPY WITH-DIB PEAK BITMAP DIB" in bytes (the
+// working set when idle, its peak during the copy from the screen and after
+// it, with the DIB filled, its peak at the end; the compatible bitmap's and
+// the DIB block's sizes). The copy's peak less what stays after it is the
+// buffer the platform brings the pixels through.
+//
+//   snap_bench.exe OUTPUT-FILE [RUNS] [memory]
 //
 // Output goes to a file: a Wine program's console output is not reliable to
 // wait on.
@@ -19,8 +28,10 @@
 #include <vector>
 
 #include "snap/engine/bitmap_file_win.h"
+#include "snap/engine/desktop_win.h"
 #include "snap/engine/dib_layout.h"
 #include "snap/engine/gdi_guards_win.h"
+#include "snap/engine/snap_result.h"
 #include "snap/engine/snapshot_dib_win.h"
 
 enum { DEFAULT_RUNS = 15, MIN_RUNS = 10 };
@@ -50,12 +61,13 @@ struct Timings {
 // Returns false when a stage failed, which makes the figures meaningless.
 static bool RunOnce(HDC display, const RECT &screen, int bits, const char *path, Timings *t)
 {
-    const int width = screen.right, height = screen.bottom;
+    const int width = screen.right - screen.left, height = screen.bottom - screen.top;
     double t0 = NowMs();
     DcGuard memory(CreateCompatibleDC(display));
     GdiObjectGuard captured(CreateCompatibleBitmap(display, width, height));
     SelectGuard selected(memory, captured.object);
-    CaptureScreenRect(display, memory, &screen, NULL);
+    if (!selected.previous || CaptureScreenRect(display, memory, &screen, NULL) != Ok)
+        return false;
     GdiFlush();
     double t1 = NowMs();
 
@@ -63,7 +75,7 @@ static bool RunOnce(HDC display, const RECT &screen, int bits, const char *path,
     SnapshotDib dib;
     if (!ComputeDibLayout(width, height, bits, &layout) || !AllocSnapshotDib(layout, &dib))
         return false;
-    ReadSnapshotPixels(display, memory, static_cast<HBITMAP>(captured.object), &dib);
+    const int read = ReadSnapshotPixels(display, memory, static_cast<HBITMAP>(captured.object), &dib);
     double t2 = NowMs();
 
     int saved = SaveSnapshotFileAt(path, dib.header, dib.colorTableSize, dib.pixels, dib.pixelArraySize);
@@ -77,13 +89,70 @@ static bool RunOnce(HDC display, const RECT &screen, int bits, const char *path,
     double t5 = NowMs();
 
     FreeSnapshotDib(&dib);
-    if (saved != 0)
+    if (saved != 0 || read != Ok)
         return false;
     t->capture.push_back(t1 - t0);
     t->convert.push_back(t2 - t1);
     t->write.push_back(t3 - t2);
     t->copy.push_back(t5 - t4);
     return true;
+}
+
+// The working set's counters, looked up at run time (not in the import
+// libraries of a Windows 95 build).
+struct MemoryCounters {
+    DWORD cb;
+    DWORD pageFaultCount;
+    SIZE_T peakWorkingSetSize, workingSetSize;
+    SIZE_T unused[6];
+};
+typedef BOOL(WINAPI *MemoryInfoFn)(HANDLE, MemoryCounters *, DWORD);
+typedef void (*AnyFn)();
+
+static SIZE_T WorkingSet(SIZE_T *peak)
+{
+    static MemoryInfoFn info = reinterpret_cast<MemoryInfoFn>(
+        reinterpret_cast<AnyFn>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "K32GetProcessMemoryInfo")));
+    MemoryCounters m;
+    memset(&m, 0, sizeof m);
+    m.cb = sizeof m;
+    if (!info || !info(GetCurrentProcess(), &m, sizeof m))
+        return *peak = 0;
+    *peak = m.peakWorkingSetSize;
+    return m.workingSetSize;
+}
+
+static int MeasureMemory(FILE *out, HDC display, const RECT &screen, const char *path)
+{
+    const RECT tiny = {0, 0, 16, 16};
+    Timings ignored;
+    if (!RunOnce(display, tiny, 24, path, &ignored))
+        return 1;
+    SIZE_T peak, copyPeak, endPeak;
+    const SIZE_T idle = WorkingSet(&peak);
+
+    const int width = screen.right - screen.left, height = screen.bottom - screen.top;
+    DcGuard memory(CreateCompatibleDC(display));
+    GdiObjectGuard captured(CreateCompatibleBitmap(display, width, height));
+    SelectGuard selected(memory, captured.object);
+    if (!selected.previous || CaptureScreenRect(display, memory, &screen, NULL) != Ok)
+        return 1;
+    GdiFlush();
+    const SIZE_T afterCopy = WorkingSet(&copyPeak);
+
+    DibLayout layout;
+    SnapshotDib dib;
+    if (!ComputeDibLayout(width, height, 24, &layout) || !AllocSnapshotDib(layout, &dib))
+        return 1;
+    const int read = ReadSnapshotPixels(display, memory, static_cast<HBITMAP>(captured.object), &dib);
+    const SIZE_T withDib = WorkingSet(&endPeak);
+    FreeSnapshotDib(&dib);
+    BITMAP info;
+    GetObjectA(captured.object, sizeof info, &info);
+    fprintf(out, "memory %lu %lu %lu %lu %lu %lu %lu\n", (unsigned long)idle, (unsigned long)copyPeak,
+            (unsigned long)afterCopy, (unsigned long)withDib, (unsigned long)endPeak,
+            (unsigned long)info.bmWidthBytes * (unsigned long)info.bmHeight, (unsigned long)layout.blockSize);
+    return read == Ok ? 0 : 1;
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
@@ -111,9 +180,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         fclose(out);
         return 1;
     }
-    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    fprintf(out, "screen %ld x %ld, display %d bits per pixel, %d runs, medians in ms\n", screen.right,
-            screen.bottom, GetDeviceCaps(display, BITSPIXEL), runs);
+    RECT screen;
+    DesktopBounds(&screen);
+    if (__argc > 3 && !strcmp(__argv[3], "memory")) {
+        int rc = MeasureMemory(out, display, screen, path);
+        fclose(out);
+        return rc;
+    }
+    fprintf(out, "desktop %ld x %ld at %ld,%ld, display %d bits per pixel, %d runs, medians in ms\n",
+            screen.right - screen.left, screen.bottom - screen.top, screen.left, screen.top,
+            GetDeviceCaps(display, BITSPIXEL), runs);
 
     int rc = 0;
     std::vector<int> depths;
@@ -132,7 +208,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         if (t.capture.empty())
             continue;
         DibLayout layout;
-        ComputeDibLayout(screen.right, screen.bottom, bits, &layout);
+        ComputeDibLayout(screen.right - screen.left, screen.bottom - screen.top, bits, &layout);
         fprintf(out, "%2d bits (%lu-byte file): capture %7.2f  convert %7.2f  write %7.2f  memcpy %6.2f",
                 bits, (unsigned long)layout.fileSize, Median(t.capture), Median(t.convert), Median(t.write),
                 Median(t.copy));

@@ -13,6 +13,12 @@ spread (min-max, n) and the ratios; asserts nothing.
      display, first press after start-up beside later ones, and its memory
      idle and at the peak of a full-screen snapshot; with --peer, another
      build's tamblit95.exe started in turn with this one, and the ratios.
+  4. scale: the 24-bit snapshot path (capture, conversion, write) per
+     megapixel at 640x480, 1920x1080, 3840x2160 and a desktop of three
+     monitors (3200x1680, tests/e2e/harness_monitors.py), each beside the
+     1920x1080 figure, and the working set at the peak of one snapshot
+     beside the compatible bitmap + the DIB, with the buffer Wine brings the
+     copy from the screen through reported apart.
 """
 
 import argparse
@@ -27,6 +33,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 
 import harness  # noqa: E402
+from harness_monitors import start_monitors  # noqa: E402
 from procstats import process_stats  # noqa: E402
 
 WIDTH, HEIGHT = 1920, 1080
@@ -255,6 +262,64 @@ def print_resident(runs):
     return first, later
 
 
+SCALE_DISPLAYS = [(640, 480), (1920, 1080), (3840, 2160), "three monitors"]
+
+
+def scale_run(wine, runs):
+    """Per-run totals of the 24-bit path (ms), and the memory line's fields."""
+    out = wine.tmp / "scale.txt"
+    wine.run(harness.exe_path("snap_bench"), wine.winpath(out), runs, timeout=900)
+    header = out.read_text().splitlines()[0]
+    totals = [sum(map(float, f[2:5])) for f in (l.split() for l in out.read_text().splitlines())
+              if f[:2] == ["run", "24"]]
+    wine.run(harness.exe_path("snap_bench"), wine.winpath(out), runs, "memory", timeout=300)
+    memory = [int(v) for v in out.read_text().split()[1:]]
+    out.unlink()
+    return header, totals, memory
+
+
+def scale_figures(session, runs):
+    rows = []
+    for size in SCALE_DISPLAYS:
+        if size == "three monitors":
+            wine = start_monitors(session)
+        else:
+            # One prefix per display: the 1920x1080 one is the stages' own.
+            name = "bench" if size == (WIDTH, HEIGHT) else f"scale{size[0]}x{size[1]}"
+            wine = session.wine(name, session.display(size[0], size[1], 24))
+        rows.append((size, *scale_run(wine, runs)))
+        session.end_test()
+
+    mb = 1 / (1 << 20)
+    per_mp = {}
+    print(f"4. Scale: 24-bit capture+conversion+write per megapixel, {runs} runs each; memory of one snapshot")
+    sizes = {}
+    for size, header, totals, _ in rows:
+        w, h = (int(v) for v in re.findall(r"desktop (\d+) x (\d+)", header)[0])
+        sizes[size] = (w, h)
+        per_mp[size] = [t / (w * h / 1e6) for t in totals]
+    for size, header, totals, _ in rows:
+        w, h = sizes[size]
+        print(f"   {w:4d}x{h:<4d} {w * h / 1e6:5.2f} MP  total {fig(totals)}  ms/MP {fig(per_mp[size])}  "
+              f"{ratio(per_mp[size], per_mp.get((1920, 1080), []))} of 1920x1080")
+    medians = [statistics.median(v) for v in per_mp.values() if v]
+    if medians:
+        print(f"   ms/MP largest/smallest {max(medians) / min(medians):.2f}x (aim: within 1.25x)")
+    print("   memory, MB      bitmap+DIB  peak-idle  Wine copy buffer  peak-idle without it (x bitmap+DIB)")
+    for size, header, _, m in rows:
+        if len(m) != 7:
+            print(f"   {str(size):15s} n/a")
+            continue
+        idle, copy_peak, after_copy, with_dib, end_peak, bitmap, dib = m
+        buffer = max(copy_peak - after_copy, 0)
+        # The peak came either during the copy (bitmap + Wine's buffer), and
+        # then what the program itself held at most is the bitmap + the DIB
+        # once filled, or later, while the DIB was filled.
+        own = (end_peak if end_peak > copy_peak else max(with_dib, after_copy)) - idle
+        print(f"   {str(size):15s} {(bitmap + dib) * mb:10.1f}  {(end_peak - idle) * mb:9.1f}  "
+              f"{buffer * mb:16.1f}  {own * mb:9.1f} ({own / (bitmap + dib):.2f}x; aim: 1.10x or less)")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--rounds", type=int, default=3)
@@ -262,24 +327,28 @@ def main():
     parser.add_argument("--xwd", type=int, default=15, help="xwd processes per round")
     parser.add_argument("--presses", type=int, default=6, help="hot key presses per process")
     parser.add_argument("--starts", type=int, default=3, help="processes started for the hot key figures")
-    parser.add_argument("--parts", default="123", help="which figures to take (1, 2, 3)")
+    parser.add_argument("--parts", default="1234", help="which figures to take (1, 2, 3, 4)")
     parser.add_argument("--peer", help="another build's tamblit95.exe, whose resident figures are taken in turn with ours")
+    parser.add_argument("--scale-runs", type=int, default=10, help="snapshots per display for the scale figures (4)")
     args = parser.parse_args()
 
     session = harness.Session()
     try:
-        display = session.display(WIDTH, HEIGHT, 24)
-        wine = session.wine("bench", display)
-        watcher = MapWatcher(display)
-        try:
-            xwd = stage_figures(wine, args.rounds, args.runs, args.xwd) if "1" in args.parts else []
-            if "2" in args.parts:
-                hotkey_figures(wine, watcher, args.starts, args.presses, xwd)
-            if "3" in args.parts:
-                resident_figures(wine, watcher, args.starts, args.presses, args.peer)
-        finally:
-            watcher.stop()
-            session.end_test()
+        if set("123") & set(args.parts):
+            display = session.display(WIDTH, HEIGHT, 24)
+            wine = session.wine("bench", display)
+            watcher = MapWatcher(display)
+            try:
+                xwd = stage_figures(wine, args.rounds, args.runs, args.xwd) if "1" in args.parts else []
+                if "2" in args.parts:
+                    hotkey_figures(wine, watcher, args.starts, args.presses, xwd)
+                if "3" in args.parts:
+                    resident_figures(wine, watcher, args.starts, args.presses, args.peer)
+            finally:
+                watcher.stop()
+                session.end_test()
+        if "4" in args.parts:
+            scale_figures(session, args.scale_runs)
     finally:
         session.close()
 
