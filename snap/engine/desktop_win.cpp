@@ -55,17 +55,21 @@ void DesktopBounds(RECT *bounds)
     }
 }
 
-void ReadDesktopLayout(DesktopLayout *layout)
+// Lists the monitors into layout (the primary screen alone where the system
+// cannot list them; none when there are too many to list) and, when
+// withWorkArea, the primary monitor's work area.
+static void ListMonitors(DesktopLayout *layout, bool withWorkArea)
 {
-    memset(layout, 0, sizeof *layout);
-    DesktopBounds(&layout->bounds);
-    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &layout->primaryWork, 0))
-        SetRect(&layout->primaryWork, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-
     EnumDisplayMonitorsFn enumMonitors = reinterpret_cast<EnumDisplayMonitorsFn>(LookUpUser("EnumDisplayMonitors"));
-    MonitorSearch search = {layout, reinterpret_cast<GetMonitorInfoFn>(LookUpUser("GetMonitorInfoA")), false};
-    if (enumMonitors && enumMonitors(NULL, NULL, AddMonitor, reinterpret_cast<LPARAM>(&search)) &&
-        layout->monitorCount > 0)
+    MonitorSearch search = {layout, NULL, false};
+    if (withWorkArea)
+        search.getInfo = reinterpret_cast<GetMonitorInfoFn>(LookUpUser("GetMonitorInfoA"));
+    layout->monitorCount = 0;
+    // Listing the monitors costs a few milliseconds under Wine, as much as
+    // copying a small screen: with one monitor (or a system that counts none)
+    // it is the primary screen, and nothing is asked.
+    if (GetSystemMetrics(SM_CMONITORS) > 1 && enumMonitors &&
+        enumMonitors(NULL, NULL, AddMonitor, reinterpret_cast<LPARAM>(&search)) && layout->monitorCount > 0)
         return;
     if (search.overflow) {
         // Too many to list: nothing is painted over as off the monitors.
@@ -76,10 +80,19 @@ void ReadDesktopLayout(DesktopLayout *layout)
     SetRect(&layout->monitors[0], 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 }
 
+void ReadDesktopLayout(DesktopLayout *layout)
+{
+    memset(layout, 0, sizeof *layout);
+    DesktopBounds(&layout->bounds);
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &layout->primaryWork, 0))
+        SetRect(&layout->primaryWork, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    ListMonitors(layout, true);
+}
+
 bool BlackenOffMonitorParts(HDC memoryDc, const RECT *rect)
 {
     DesktopLayout layout;
-    ReadDesktopLayout(&layout);
+    ListMonitors(&layout, false);
     if (layout.monitorCount == 0)
         return true;
     // What is left of the rectangle once every monitor is taken out of it,
