@@ -270,12 +270,14 @@ def scale_run(wine, runs):
     out = wine.tmp / "scale.txt"
     wine.run(harness.exe_path("snap_bench"), wine.winpath(out), runs, timeout=900)
     header = out.read_text().splitlines()[0]
-    totals = [sum(map(float, f[2:5])) for f in (l.split() for l in out.read_text().splitlines())
+    runs24 = [list(map(float, f[2:5])) for f in (l.split() for l in out.read_text().splitlines())
               if f[:2] == ["run", "24"]]
+    totals = [sum(r) for r in runs24]
+    stages = [statistics.median(column) for column in zip(*runs24)] if runs24 else []
     wine.run(harness.exe_path("snap_bench"), wine.winpath(out), runs, "memory", timeout=300)
     memory = [int(v) for v in out.read_text().split()[1:]]
     out.unlink()
-    return header, totals, memory
+    return header, totals, memory, stages
 
 
 def scale_figures(session, runs):
@@ -294,19 +296,22 @@ def scale_figures(session, runs):
     per_mp = {}
     print(f"4. Scale: 24-bit capture+conversion+write per megapixel, {runs} runs each; memory of one snapshot")
     sizes = {}
-    for size, header, totals, _ in rows:
+    for size, header, totals, _, _ in rows:
         w, h = (int(v) for v in re.findall(r"desktop (\d+) x (\d+)", header)[0])
         sizes[size] = (w, h)
         per_mp[size] = [t / (w * h / 1e6) for t in totals]
-    for size, header, totals, _ in rows:
+    for size, header, totals, _, stages in rows:
         w, h = sizes[size]
         print(f"   {w:4d}x{h:<4d} {w * h / 1e6:5.2f} MP  total {fig(totals)}  ms/MP {fig(per_mp[size])}  "
               f"{ratio(per_mp[size], per_mp.get((1920, 1080), []))} of 1920x1080")
+        if stages:
+            print(f"   {'':9s} ms/MP by stage: capture {stages[0] / (w * h / 1e6):.1f}  conversion "
+                  f"{stages[1] / (w * h / 1e6):.1f}  write {stages[2] / (w * h / 1e6):.1f}")
     medians = [statistics.median(v) for v in per_mp.values() if v]
     if medians:
         print(f"   ms/MP largest/smallest {max(medians) / min(medians):.2f}x (aim: within 1.25x)")
     print("   memory, MB      bitmap+DIB  peak-idle  Wine copy buffer  peak-idle without it (x bitmap+DIB)")
-    for size, header, _, m in rows:
+    for size, header, _, m, _ in rows:
         if len(m) != 7:
             print(f"   {str(size):15s} n/a")
             continue
