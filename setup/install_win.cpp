@@ -112,13 +112,33 @@ static bool ComparablePath(const char *path, char *out)
     return true;
 }
 
-// Whether two paths name the same file, however each is spelt.
+// The volume and index that tell a file apart from every other one; false
+// when the file cannot be opened (one that does not exist yet) or its file
+// system gives no index.
+static bool ReadFileIdentity(const char *path, BY_HANDLE_FILE_INFORMATION *info)
+{
+    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    BOOL read = GetFileInformationByHandle(file, info);
+    CloseHandle(file);
+    return read && (info->nFileIndexHigh || info->nFileIndexLow);
+}
+
+// Whether two paths name the same file, however each is spelt: by the file
+// itself when both exist (another drive letter for the same folder, as SUBST
+// makes, spells it quite differently), else by the normalised paths.
 static bool IsSameFile(const char *a, const char *b)
 {
-    char first[SETUP_PATH_SIZE], second[SETUP_PATH_SIZE];
-    if (!ComparablePath(a, first) || !ComparablePath(b, second))
+    BY_HANDLE_FILE_INFORMATION first, second;
+    if (ReadFileIdentity(a, &first) && ReadFileIdentity(b, &second))
+        return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+               first.nFileIndexHigh == second.nFileIndexHigh &&
+               first.nFileIndexLow == second.nFileIndexLow;
+    char firstPath[SETUP_PATH_SIZE], secondPath[SETUP_PATH_SIZE];
+    if (!ComparablePath(a, firstPath) || !ComparablePath(b, secondPath))
         return EqualIgnoringCase(a, b);
-    return EqualIgnoringCase(first, second);
+    return EqualIgnoringCase(firstPath, secondPath);
 }
 
 // 0 when every file is in place; otherwise the low 16 bits of the failed

@@ -233,14 +233,24 @@ def test_installed_item_starts_the_program(swine, installed):
     assert box["caption"] == "Tamblit 95"
 
 
-def test_setup_in_the_install_folder_copies_nothing_and_completes(swine, installed):
+# Through another drive that shows the same folder (as SUBST makes one), the
+# files are the same ones too.
+@pytest.mark.parametrize("drive", [None, "P"])
+def test_setup_in_the_install_folder_copies_nothing_and_completes(swine, installed, drive):
     before = {n: (install_dir(swine) / n).stat().st_ctime_ns for n in FILES}
-    proc, dlg = start_setup(swine, install_dir(swine))
+    if drive:
+        root = swine.map_drive(drive, install_dir(swine))
+        proc = swine.start("cmd", "/c", root + "setup.exe")
+        dlg = swine.probe.wait_window(caption=CAPTION, cls="#32770", visible=True, timeout=20)
+        swine.wait_for(lambda: status(swine, dlg) == READY, 20, "the group list")
+    else:
+        proc, dlg = start_setup(swine, install_dir(swine))
     swine.probe.press(ID_STARTUP, bm_click=True, hwnd=dlg["hwnd"])
     swine.wait_for(lambda: swine.probe.control(ID_STARTUP, hwnd=dlg["hwnd"])["check"] == 0)
     swine.probe.press(IDOK, hwnd=dlg["hwnd"])
     assert answer(swine, "Tamblit 95", timeout=30) == COMPLETE
     assert proc.wait() == 0
+    swine.probe.wait_gone(hwnd=dlg["hwnd"])
     assert {n: (install_dir(swine) / n).stat().st_ctime_ns for n in FILES} == before
 
 
