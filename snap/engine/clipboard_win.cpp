@@ -31,16 +31,22 @@ HPALETTE BuildClipboardPalette(const BITMAPINFOHEADER *header)
 }
 
 // A device-dependent copy of the captured bitmap, selected into nothing so
-// that the clipboard can hand it to any reader.
+// that the clipboard can hand it to any reader; NULL when any step fails,
+// rather than a blank bitmap offered as the snapshot.
 static HBITMAP CopyCapturedBitmap(HDC displayDc, HDC memoryDc, int width, int height)
 {
-    HBITMAP copy = CreateCompatibleBitmap(displayDc, width, height);
-    if (!copy)
-        return NULL;
+    GdiObjectGuard copy(CreateCompatibleBitmap(displayDc, width, height));
     DcGuard temporary(CreateCompatibleDC(displayDc));
-    SelectGuard selected(temporary, copy);
-    BitBlt(temporary, 0, 0, width, height, memoryDc, 0, 0, SRCCOPY);
-    return copy;
+    if (!copy.object || !temporary)
+        return NULL;
+    {
+        SelectGuard selected(temporary, copy.object);
+        if (!selected.previous || !BitBlt(temporary, 0, 0, width, height, memoryDc, 0, 0, SRCCOPY))
+            return NULL;
+    }
+    HBITMAP kept = static_cast<HBITMAP>(copy.object);
+    copy.object = NULL;
+    return kept;
 }
 
 // Places one GDI object. A NULL handle is never offered: to the clipboard
