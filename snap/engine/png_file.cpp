@@ -24,6 +24,7 @@ enum {
     // size, and 192 KB less state.
     DEFLATE_LEVEL = 3,
     DEFLATE_WINDOW_BITS = 15,
+    DEFLATE_WINDOW_SIZE = 1 << DEFLATE_WINDOW_BITS,
     DEFLATE_MEM_LEVEL = 6,
     // Everything before the first IDAT: signature, IHDR and the largest PLTE.
     PNG_HEADER_BYTES = PNG_SIGNATURE_SIZE + PNG_CHUNK_OVERHEAD + PNG_IHDR_SIZE + PNG_CHUNK_OVERHEAD +
@@ -131,7 +132,7 @@ void CompressLowerPart(void *arg)
     const uint32_t rowSize = part.rowBytes + 1;
     // The rows just above the part serve as the dictionary, so the join
     // costs almost nothing in size.
-    const uint32_t dictionaryRows = (32768 + rowSize - 1) / rowSize;
+    const uint32_t dictionaryRows = (DEFLATE_WINDOW_SIZE + rowSize - 1) / rowSize;
     const uint32_t above = dictionaryRows < part.first ? dictionaryRows : part.first;
     uint8_t *dictionary = static_cast<uint8_t *>(malloc(static_cast<size_t>(above + 1) * rowSize));
     z_stream z;
@@ -141,7 +142,8 @@ void CompressLowerPart(void *arg)
                                    Z_DEFAULT_STRATEGY) == Z_OK) {
         for (uint32_t i = 0; i < above; ++i)
             FilterRow(picture, part.stride, part.first - above + i, dictionary + i * rowSize);
-        const uint32_t length = above * rowSize < 32768 ? above * rowSize : 32768;
+        const uint32_t window = DEFLATE_WINDOW_SIZE;
+        const uint32_t length = above * rowSize < window ? above * rowSize : window;
         deflateSetDictionary(&z, dictionary + above * rowSize - length, length);
         uint8_t *row = dictionary + above * rowSize;
         z.next_out = part.out;
