@@ -17,13 +17,14 @@ endfunction()
 target_compile_definitions(snapcore PUBLIC ${WIN95_DEFINES})
 
 # Makes one program <name>.exe of each <name>_win.cpp in the calling folder,
-# linked with the snapshot program's library, into <build>/<outdir>.
+# linked with the snapshot program's library, into <build>/<outdir>; further
+# arguments are sources every one of them gets (a resource script).
 function(tamblit_programs_per_file outdir)
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_win.cpp)
     foreach(src ${sources})
         get_filename_component(name ${src} NAME_WE)
         string(REGEX REPLACE "_win$" "" name ${name})
-        add_executable(${name} WIN32 ${src})
+        add_executable(${name} WIN32 ${src} ${ARGN})
         tamblit_win32_target(${name})
         target_link_libraries(${name} PRIVATE snapwin)
         set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${outdir})

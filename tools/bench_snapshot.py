@@ -198,7 +198,7 @@ def resident_run(wine, watcher, presses, exe="tamblit95"):
     idle = process_stats(wine, win_pid)
     times, during = [], []
     for _ in range(presses):
-        wine.focus_window("Wine System Tray")
+        wine.focus_window(wine.tray_window())
         t0 = time.time()
         wine.display.xdotool("key", "ctrl+shift+s")
         times.append((watcher.mapped(SAVE_CAPTION, t0) - t0) * 1000)

@@ -18,7 +18,7 @@ fi
 # 32-bit libXrandr is absent: that library is never installed here.
 for p in cmake g++ g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool x11-utils xclip \
          cups printer-driver-cups-pdf libcups2:i386 poppler-utils python3-pytest \
-         libgtest-dev imagemagick x11-apps unzip \
+         libgtest-dev imagemagick x11-apps unzip mmdebstrap \
          x11-xserver-utils libxinerama1:i386; do
     have "$p" || need+=("$p")
 done

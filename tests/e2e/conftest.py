@@ -15,6 +15,11 @@ _session = None
 
 
 def pytest_configure(config):
+    # tools/run-tests.sh runs every test on the machine's Wine and the tests
+    # carrying this mark on the second Wine generation as well: mark the one
+    # case of a family that stands for it there.
+    config.addinivalue_line(
+        "markers", "wine10: also run on Wine 10 (tools/run-tests.sh); one case per family")
     # A run stopped with SIGTERM (a CI time limit) still ends its programs,
     # wineservers and displays: pytest runs the finalizers on KeyboardInterrupt.
     if signal.getsignal(signal.SIGTERM) is signal.SIG_DFL:

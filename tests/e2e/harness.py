@@ -44,4 +44,4 @@ from harness_prefix import (  # noqa: F401
 from harness_probe import HotKeyListener, Probe  # noqa: F401
 from harness_session import Session, clean_dead_sessions  # noqa: F401
 from harness_util import REPO, build_dir, exe_path, read_file_when_stable, wait_for  # noqa: F401
-from harness_wine import WINE_DLL_OVERRIDES, Wine, WineProcess  # noqa: F401
+from harness_wine import WINE_DLL_OVERRIDES, Wine, WineProcess, wine_generation  # noqa: F401

@@ -21,10 +21,14 @@ X input of a ``Wine`` object (``XInput``, on the Wine's display)
     Wine window must already have it.
 ``focus_window(caption_or_hwnd)`` -> X window id: X keyboard focus via
     ``xdotool windowfocus --sync``.
-``xwindow_id(caption_or_hwnd)`` -> X window id or None.
+``xwindow_id(caption_or_hwnd)`` -> X window id or None (a window without a
+    caption is matched by its program and place on the screen).
 ``click(x, y, button=1, double=False)`` a real X mouse click (1 left, 3 right).
-``tray_icons()`` -> child dicts (with screen ``rect``) of the icons in Wine's
-    tray window ("Wine System Tray", top left), left to right.
+``tray_window()`` -> hwnd of Wine's notification area (top left): Wine 8's
+    "Wine System Tray" (``__winex11_standalone_tray``), Wine 10's
+    ``Shell_TrayWnd`` (an X window without a name); either can take the focus.
+``tray_icons()`` -> child dicts (with screen ``rect``) of the icons in it
+    (``__winex11_tray_icon`` / ``__wine_tray_icon``), left to right.
 ``click_tray_icon(index=0, button=1, double=False, timeout=10)`` waits for the
     icon and clicks its middle; Wine's tray then sends the owner its callback
     message (WM_LBUTTONDOWN/UP, WM_RBUTTONUP, WM_LBUTTONDBLCLK...).
@@ -158,6 +162,13 @@ class Display:
         return f"Display({self.name} {self.width}x{self.height}x{self.depth})"
 
 
+# Wine's notification area and its icons: Wine 8, then Wine 10.
+TRAY_CLASSES = "__winex11_standalone_tray|Shell_TrayWnd"
+TRAY_ICON_CLASSES = {"__winex11_tray_icon", "__wine_tray_icon"}
+_TREE_LINE = re.compile(r'^\s*(0x[0-9a-f]+) (?:"(.*)"|\(has no name\)): \((?:"([^"]*)")?.*?\)\s+'
+                        r'(\d+)x(\d+)\+(-?\d+)\+(-?\d+)\s+\+(-?\d+)\+(-?\d+)\s*$')
+
+
 class XInput:
     """X input and the X clipboard for a ``Wine`` object: needs its
     ``.display`` and ``.probe``."""
@@ -168,10 +179,28 @@ class XInput:
             found = self.probe.find_window(hwnd=window)
             if not found:
                 return None
+            if not found["caption"]:
+                return self._unnamed_xwindow(found)
             caption = found["caption"]
         out = self.display.xdotool("search", "--name", f"^{_ere_escape(caption)}$", check=False)
         ids = [int(x) for x in out.split()]
         return ids[0] if ids else None
+
+    def _unnamed_xwindow(self, found: dict) -> int | None:
+        """Wine 10 leaves some windows' X names empty (its notification
+        area): the top-level X window of the same program at the same place."""
+        l, t, r, b = found["rect"]
+        for line in self.display.xwininfo_root().splitlines():
+            m = _TREE_LINE.match(line)
+            if not m or (m.group(2) or "") or (m.group(3) or "").lower() != found["exe"].lower():
+                continue
+            w, h, x, y = (int(m.group(i)) for i in (4, 5, 8, 9))
+            if (x, y, x + w, y + h) == (l, t, r, b):
+                return int(m.group(1), 16)
+        return None
+
+    def tray_window(self, timeout: float = 10) -> int:
+        return self.probe.wait_window(cls=TRAY_CLASSES, visible=True, timeout=timeout)["hwnd"]
 
     def focus_window(self, window, timeout: float = 10) -> int:
         xid = wait_for(lambda: self.xwindow_id(window), timeout, f"X window of {window!r}")
@@ -192,8 +221,8 @@ class XInput:
     def tray_icons(self) -> list[dict]:
         """Icons in Wine's tray window, left to right: child dicts with rect."""
         icons = []
-        for tray in self.probe.list(cls="__winex11_standalone_tray"):
-            icons += [c for c in tray["children"] if c["class"] == "__winex11_tray_icon"
+        for tray in self.probe.list(cls=TRAY_CLASSES):
+            icons += [c for c in tray["children"] if c["class"] in TRAY_ICON_CLASSES
                       and c["visible"]]
         return sorted(icons, key=lambda c: (c["rect"][1], c["rect"][0]))
 

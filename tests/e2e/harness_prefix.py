@@ -14,7 +14,8 @@ or box is hidden. ``TAMBLIT_E2E_MANAGED=1`` keeps Wine's default.
 
 ``make_base_prefix(path, home, log)``, ``cached_base_prefix(session_root,
 home)`` -> Path, ``copy_prefix(src, dst)``, ``start_wine(base, name, display,
-root, home)`` -> ``Wine`` (used by ``Session``).
+root, home, dpi=None)`` -> ``Wine`` (used by ``Session``; ``dpi`` sets
+``HKCU\\Control Panel\\Desktop`` ``LogPixels`` before Wine's server starts).
 """
 
 from __future__ import annotations
@@ -140,7 +141,8 @@ def set_user_value(prefix: Path, key: str, name: str, text: str) -> None:
     reg.write_text("\n".join(lines))
 
 
-def start_wine(base: Path, name: str, display: Display, root: Path, home: Path) -> Wine:
+def start_wine(base: Path, name: str, display: Display, root: Path, home: Path,
+               dpi: int | None = None) -> Wine:
     prefix = root / name
     copy_prefix(base, prefix)
     if display.monitors:
@@ -150,10 +152,20 @@ def start_wine(base: Path, name: str, display: Display, root: Path, home: Path) 
     tmp = root / f"{name}-files"
     tmp.mkdir()
     wine = Wine(prefix, display, tmp, home)
+    sys_log = root / f"{name}-wine.log"
+    if dpi:
+        # Wine reads the scale once, when its server starts.
+        with open(sys_log, "ab") as out:
+            subprocess.run(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
+                            "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=wine.env,
+                           stdin=subprocess.DEVNULL, stdout=out, stderr=out, timeout=120)
+            subprocess.run(["wineserver", "-k"], env=wine.env, stdin=subprocess.DEVNULL, stdout=out,
+                           stderr=out, timeout=60)
+            subprocess.run(["wineserver", "-w"], env=wine.env, stdin=subprocess.DEVNULL, stdout=out,
+                           stderr=out, timeout=60)
     # A wineserver that stays for the whole session, and Wine's desktop (with
     # the tray) started now on this display, so that they do not inherit the
     # log files of the first test's program.
-    sys_log = root / f"{name}-wine.log"
     with open(sys_log, "ab") as out:
         subprocess.run(["wineserver", "-p"], env=wine.env, stdin=subprocess.DEVNULL, stdout=out,
                        stderr=out, timeout=60)

@@ -47,13 +47,17 @@ Window selectors (keyword arguments everywhere): ``caption`` (exact),
     ``clipboard_dib()`` -> ``Bmp`` of the CF_DIB (a file header put in front)
     or None; ``clear_clipboard()``.
 ``screen()`` -> dict(width, height, bitspixel, rastercaps, sizepalette,
-    palette [0xRRGGBB ...] on palette displays).
+    palette [0xRRGGBB ...] on palette displays, cursor [x, y] as Wine has it).
 ``capture(x, y, w, h, bpp=24)`` -> ``Bmp``: a reference capture of a screen
     area with BitBlt + GetDIBits (independent of the program under test).
 ``link(path)`` -> dict(target, workdir, description) of a shell link, read with
     IShellLinkA; None when it cannot be loaded. ``version(path)`` -> dict of
     the version resource as GetFileVersionInfoA reads it (signature, filems,
     filels, productms, productls, language, codepage, strings {name: text}).
+``text_fit(font=("MS Sans Serif", 8), **sel)`` -> list of dict(id, class, text,
+    need [w, h], have [w, h]): each visible label's and button's text measured
+    in the dialog's font at the display's resolution, with the room its box or
+    edges take, against the control's client size.
 ``run(command, *args, timeout=30)`` -> (exit code, dict) for anything else.
 
 Popup menus (TrackPopupMenu) are windows of class "#32768" whose items the
@@ -208,6 +212,9 @@ class Probe:
 
     def screen(self) -> dict:
         return self._check("screen")
+
+    def text_fit(self, font=("MS Sans Serif", 8), **sel) -> list[dict]:
+        return self._check("textfit", *self._sel(**sel), "--value", f"{font[0]},{font[1]}")["controls"]
 
     # -- acting
 

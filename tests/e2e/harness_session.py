@@ -11,6 +11,8 @@ Fixtures (tests/e2e/conftest.py)
 ``wine``  (function) -> ``Wine``: shorthand for ``wine24``.
 ``monitors3``  (session) -> ``Wine`` on a display of three monitors
     (harness_monitors).
+``Session.wine(name, display, dpi=None)`` makes further prefixes, for example
+    one at another scale on a display of its own (tests/e2e/test_scaling.py).
 ``tmp_path`` as usual; ``build_dir`` (session) -> Path of the Windows build.
 
 Every process a test starts through a ``Wine`` object is killed by PID when the
@@ -100,11 +102,12 @@ class Session:
             self._base = cached_base_prefix(self.root, self.home)
         return self._base
 
-    def wine(self, name: str, display: Display) -> Wine:
+    def wine(self, name: str, display: Display, dpi: int | None = None) -> Wine:
         if name not in self.wines:
             self._record["prefixes"].append(str(self.root / name))
             self._save_record()
-            self.wines[name] = start_wine(self.base_prefix(), name, display, self.root, self.home)
+            self.wines[name] = start_wine(self.base_prefix(), name, display, self.root, self.home,
+                                          dpi)
         return self.wines[name]
 
     def end_test(self) -> None:

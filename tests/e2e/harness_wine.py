@@ -40,6 +40,10 @@ scratch folder of the session, not cleaned per test).
     ``click_tray_icon``, ``x_clipboard``, ``x_clipboard_targets``: X input, see
     harness_display.
 ``screen`` dict: the probe's ``screen()`` taken when the prefix was made.
+``generation``: Wine's major version (8 on the machine, 10 in the root
+    filesystem of tools/wine10-root.sh); ``wine_generation()`` the same
+    without a prefix. Tests branch on it only for what Wine itself does
+    differently, never to excuse the program.
 ``start_pattern(...)``: see harness_pictures.
 
 ``end_test()`` ends what a test started (see harness_session for what is
@@ -65,6 +69,20 @@ from harness_util import _counter, _kill_pid, _trace, exe_path, wait_for
 # winedbg is off so that a crashing program ends at once instead of waiting for a
 # debugger; winemenubuilder would write menu entries into the real home.
 WINE_DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
+
+
+_generation: int | None = None
+
+
+def wine_generation() -> int:
+    """Major version of the Wine on PATH ("wine-10.0 (Debian ...)" -> 10)."""
+    global _generation
+    if _generation is None:
+        out = subprocess.run(["wine", "--version"], stdin=subprocess.DEVNULL, capture_output=True,
+                             text=True, timeout=60).stdout
+        m = re.match(r"wine-(\d+)", out.strip())
+        _generation = int(m.group(1)) if m else 0
+    return _generation
 
 
 class WineProcess:
@@ -151,6 +169,7 @@ class Wine(XInput):
         self.used = False
         self._baseline: set[int] = set()
         self.screen: dict = {}
+        self.generation = wine_generation()
         self.probe = Probe(self)
 
     # -- processes

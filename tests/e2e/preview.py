@@ -40,4 +40,11 @@ def drag(wine, start, end, steps: int = 4) -> None:
     for i in range(1, steps + 1):
         d.move_pointer(start[0] + (end[0] - start[0]) * i // steps,
                        start[1] + (end[1] - start[1]) * i // steps)
+    # Released only once Wine has the pointer at the end and the program has
+    # read its queue since (a message it must answer): otherwise Wine now and
+    # then hands over the release before the last move, and the band stops
+    # one step short.
+    wine.wait_for(lambda: tuple(wine.probe.screen()["cursor"]) == tuple(end), 10,
+                  f"Wine's pointer at {end}")
+    main_window(wine)
     d.xdotool("mouseup", 1)

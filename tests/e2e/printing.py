@@ -15,7 +15,8 @@ Also: ``pdfs()``, ``jobs()`` (lines of ``lpstat -o``), ``wait_pdf()``,
 ``accept()``, ``remove_queue()`` / ``add_queue()``, ``render(pdf, dpi=300)``
 -> list of ``Page`` (pdftoppm at the printer's own resolution), and
 ``picture_box(page)``. ``print_server_fixture`` is the generator behind a
-pytest fixture of any scope.
+pytest fixture of any scope. ``spooler_reports_refusal(wine)``: whether that
+Wine tells a program that CUPS refused its job.
 """
 
 from __future__ import annotations
@@ -72,6 +73,17 @@ Log {root}/log
 AnonDirName {root}/pdf
 Grp root
 """
+
+
+def spooler_reports_refusal(wine) -> bool:
+    """Wine 8's printer driver hands the page to CUPS itself, and EndDoc
+    fails when the queue refuses it (rejecting, or removed). Wine 10 spools
+    the page and plays it to CUPS inside EndDoc through its own spooler,
+    which drops CUPS's refusal: EndDoc succeeds, the job leaves the queue
+    and neither the printer's status nor the job tells of it (measured with
+    GetPrinter, EnumPrinters, GetJob; EnumJobs is not implemented), so no
+    program can learn that nothing was printed."""
+    return wine.generation < 10
 
 
 class PrintServer:

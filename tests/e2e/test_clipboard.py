@@ -57,6 +57,7 @@ def test_busy_clipboard_is_left_as_it_was(wine, tmp_path):
     assert [previous.row(0), previous.row(1)] == DEMO_ROWS
 
 
+@pytest.mark.wine10
 def test_hot_key_puts_the_active_window_on_the_clipboard(wine):
     fresh_settings(wine, source="Window", destination="Clipboard")
     proc = start_resident(wine)

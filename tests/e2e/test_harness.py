@@ -8,7 +8,8 @@ from harness import compare_to_pattern, pattern_colour, read_bmp
 from procstats import process_stats
 
 
-@pytest.mark.parametrize("wine_name, depth", [("wine24", 24), ("wine8", 8)])
+@pytest.mark.parametrize("wine_name, depth", [pytest.param("wine24", 24, marks=pytest.mark.wine10),
+                                              ("wine8", 8)])
 def test_pattern_window_is_listed_and_captured_exactly(request, wine_name, depth):
     wine = request.getfixturevalue(wine_name)
     assert wine.screen["bitspixel"] == (32 if depth == 24 else 8)

@@ -9,7 +9,7 @@ from dialog_keys import focused_id, ink_right_gap, press, tab_order
 pytest.importorskip("test_resident")
 from test_resident import (CAPTION, DIALOG, ID_DESTINATION, ID_EXIT, ID_HELP,  # noqa: E402
                            ID_HOTKEY as ID_SIGNON_HOTKEY, ID_SETUP as ID_SIGNON_SETUP, IDOK,
-                           TRAY_WINDOW_NAME, control, exit_program, fresh_settings, full_sign_on,
+                           control, exit_program, fresh_settings, full_sign_on,
                            holds_for, open_full_sign_on, post_tray_click, sign_on_boxes,
                            start_program, start_resident)
 from settings_dialogs import (  # noqa: E402
@@ -73,7 +73,7 @@ def test_ok_in_setup_takes_effect_at_once_and_writes_nothing(wine):
     # first free name.
     wine.probe.press(IDOK, ctlclass="Button", hwnd=box["hwnd"])
     wine.probe.wait_gone(hwnd=box["hwnd"], timeout=30)
-    wine.press_keys("ctrl+alt+k", window=TRAY_WINDOW_NAME)
+    wine.press_keys("ctrl+alt+k", window=wine.tray_window())
     wine.probe.wait_window(caption="Save Snapshot", cls=DIALOG, visible=True, timeout=30)
     name = wine.wait_for(lambda: wine.probe.control(id=1148, ctlclass="Edit", caption="Save Snapshot")["text"],
                          10, "the proposed name")

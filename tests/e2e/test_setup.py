@@ -201,6 +201,7 @@ def installed(swine, version, dist):
     return text, dde_connections(proc)
 
 
+@pytest.mark.wine10
 def test_install_copies_files_adds_items_and_writes_the_entries(swine, version, dist, installed):
     text, conversations = installed
     assert text == COMPLETE + AUTOSTART
@@ -254,6 +255,7 @@ def test_setup_in_the_install_folder_copies_nothing_and_completes(swine, install
     assert {n: (install_dir(swine) / n).stat().st_ctime_ns for n in FILES} == before
 
 
+@pytest.mark.wine10
 def test_removal_through_add_remove_programs_and_setup_u(swine, version, installed):
     # Every subkey goes, those the settings of a later version may add too.
     for sub in SETTINGS_SUBKEYS + ["Later\\Deeper"]:

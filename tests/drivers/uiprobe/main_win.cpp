@@ -37,6 +37,8 @@
 //   terminate --pid N        TerminateProcess on a Windows process id
 //   screen                   screen size, depth, raster caps, system palette
 //   capture --rect x,y,w,h --bpp 8|24 --path F   screen area into a BMP file
+//   textfit --value FACE,POINTS   each label's and button's text measured in
+//                            that font against its control's size
 //   clipboard [--path F]     formats on the clipboard, CF_TEXT, and CF_DIB
 //                            written to F as a BMP file
 //   clipclear                empty the clipboard
@@ -138,6 +140,7 @@ int main(int argc, char** argv) {
     if (c == "procs") return CmdProcs(o);
     if (c == "terminate") return CmdTerminate(o);
     if (c == "screen") return CmdScreen(o);
+    if (c == "textfit") return CmdTextFit(o);
     if (c == "capture") return CmdCapture(o);
     if (c == "clipboard") return CmdClipboard(o);
     if (c == "clipclear") return CmdClipClear(o);

@@ -22,6 +22,14 @@ int CmdScreen(const Options& o) {
     j.knum("rastercaps", GetDeviceCaps(dc, RASTERCAPS));
     j.knum("sizepalette", GetDeviceCaps(dc, SIZEPALETTE));
     j.knum("numcolors", GetDeviceCaps(dc, NUMCOLORS));
+    // Where Wine has the pointer, which may lag behind the X server's.
+    POINT cursor = {0, 0};
+    GetCursorPos(&cursor);
+    j.key("cursor");
+    j.begin('[');
+    j.num(cursor.x);
+    j.num(cursor.y);
+    j.end(']');
     if (GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) {
         PALETTEENTRY pe[256];
         UINT n = GetSystemPaletteEntries(dc, 0, 256, pe);
