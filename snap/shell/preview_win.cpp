@@ -235,6 +235,10 @@ void OnPreviewButtonUp(HWND hwnd)
 {
     if (!PreviewState.active || !PreviewState.dragging)
         return;
+    // The band ends where the button is let go: the release can come with no
+    // move to that point before it (Wine 10 sends none after a quick last
+    // move), and the band would stop one move short.
+    OnPreviewMouseMove();
     EndSelection();
 
     if (!IsRectEmpty(&PreviewState.band)) {
