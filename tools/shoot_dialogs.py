@@ -1,7 +1,9 @@
 """Takes the README's pictures of the dialogs: the sign-on box and the Setup
 dialog of tamblit95, and the dialog of setup.exe, each under Wine on a virtual
 display of its own, written as PNG files with a margin of the screen around
-them. Run through tools/shoot-dialogs.sh."""
+them. Run through tools/shoot-dialogs.sh. With ``--dpi N`` (under Wine 10,
+which scales) it takes the Setup dialog alone on a display of N DPI, as
+setup-<N>dpi.png."""
 
 import subprocess
 import sys
@@ -26,16 +28,18 @@ def shoot(display, window, out: Path) -> None:
                     "+repage", str(out)], check=True, timeout=60)
 
 
-def shoot_program(session, folder: Path) -> None:
-    display = session.display(800, 600, 24)
-    wine = session.wine("dialogs", display)
+def shoot_program(session, folder: Path, dpi=None) -> None:
+    display = session.display(*((800, 600) if dpi is None else (1200, 900)), 24)
+    wine = session.wine("dialogs", display, dpi)
     fresh_settings(wine, destination="Printer")
     proc = start_resident(wine)
     box = open_full_sign_on(wine)
-    shoot(display, box, folder / "signon.png")
+    if dpi is None:
+        shoot(display, box, folder / "signon.png")
     wine.probe.press(ID_SETUP, ctlclass="Button", hwnd=box["hwnd"])
     setup = SetupDialog(wine)
-    shoot(display, wine.probe.find_window(**setup.sel), folder / "setup.png")
+    name = "setup.png" if dpi is None else f"setup-{dpi}dpi.png"
+    shoot(display, wine.probe.find_window(**setup.sel), folder / name)
     setup.press(2)
     wine.probe.wait_gone(**setup.sel)
     exit_program(wine, proc)
@@ -56,16 +60,21 @@ def shoot_installer(session, folder: Path) -> None:
     proc.wait(30)
 
 
-def main(folder: Path) -> None:
+def main(folder: Path, dpi=None) -> None:
     session = harness.Session()
     try:
-        shoot_program(session, folder)
+        shoot_program(session, folder, dpi)
         session.end_test()
-        shoot_installer(session, folder)
+        if dpi is None:
+            shoot_installer(session, folder)
     finally:
         session.end_test()
         session.close()
 
 
 if __name__ == "__main__":
-    main(Path(sys.argv[1]) if len(sys.argv) > 1 else REPO / "docs")
+    args = sys.argv[1:]
+    dpi = None
+    if args[:1] == ["--dpi"]:
+        dpi, args = int(args[1]), args[2:]
+    main(Path(args[0]) if args else REPO / "docs", dpi)
