@@ -15,10 +15,10 @@ gives every name below. Each part is documented in its own module:
     ``clean_dead_sessions()``.
 ``harness_display``  ``Display`` (one Xvfb: ``xdotool``, ``pointer``,
     ``move_pointer``) and the X input of a ``Wine`` object (``press_keys``,
-    ``focus_window``, ``xwindow_id``, ``click``, ``tray_icons``,
+    ``focus_window``, ``xwindow_id``, ``click``, ``tray_window``, ``tray_icons``,
     ``click_tray_icon``, ``x_clipboard``, ``x_clipboard_targets``).
 ``harness_wine``  ``Wine`` (programs, paths and drives, registry, end of a
-    test) and ``WineProcess``; crashes.
+    test, ``generation``) and ``WineProcess``; crashes; ``wine_generation()``.
 ``harness_prefix``  making, caching and copying prefixes; ``start_wine``;
     Wine windows without a window manager.
 ``harness_probe``  ``Probe`` (``wine.probe``: uiprobe.exe, from tests/drivers/uiprobe/) and

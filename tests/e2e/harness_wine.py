@@ -36,8 +36,8 @@ scratch folder of the session, not cleaned per test).
     ``reg_delete_key(key)`` (with its subtree; True if it existed).
     Keys are written ``HKCU\\Software\\...`` or ``HKEY_CURRENT_USER\\...``.
 ``wait_for(...)``: the same as harness_util's.
-``press_keys``, ``focus_window``, ``xwindow_id``, ``click``, ``tray_icons``,
-    ``click_tray_icon``, ``x_clipboard``, ``x_clipboard_targets``: X input, see
+``press_keys``, ``focus_window``, ``xwindow_id``, ``click``, ``tray_window``,
+    ``tray_icons``, ``click_tray_icon``, ``x_clipboard``, ``x_clipboard_targets``: X input, see
     harness_display.
 ``screen`` dict: the probe's ``screen()`` taken when the prefix was made.
 ``generation``: Wine's major version (8 on the machine, 10 in the root
