@@ -4,6 +4,7 @@ Windows version its header is marked for, and the DLLs it imports, held to the
 table in the README; and the release archive that carries them to a user."""
 
 import re
+import shutil
 import struct
 import subprocess
 import xml.etree.ElementTree as ET
@@ -105,7 +106,9 @@ def test_program_loads_on_windows_4_and_imports_only_the_dlls_the_readme_names(n
     assert fields["Subsystem"] == "00000002"  # Windows GUI
     imports = {d.lower() for d in re.findall(r"DLL Name: (\S+)", headers)}
     assert imports and not imports - readme_dlls(), f"not in the README: {imports - readme_dlls()}"
-    functions = set(re.findall(r"^\s+[0-9a-f]+\s+(?:[0-9a-f]+\s+)?(\w+)$", headers, re.M))
+    # "vma Hint/Ord Name" (binutils 2.40) or "vma <none> Hint Name" (2.44).
+    functions = set(re.findall(r"^\s+[0-9a-f]+\s+(?:<none>\s+)?(?:[0-9a-f]+\s+)?(\w+)$", headers,
+                               re.M))
     assert "GetProcAddress" in functions
     assert not functions & NOT_ON_WINDOWS_95
 
@@ -130,6 +133,8 @@ def symbols(exe):
 
 
 def test_release_archive_holds_the_stripped_files_and_their_checksums(tmp_path):
+    if shutil.which("cmake") is None:
+        pytest.skip("needs the cmake of the build (not in the Wine 10 root filesystem)")
     build, dist = harness.build_dir(), harness.build_dir() / "dist"
     archive = build / f"tamblit95-{project_version()}.zip"
     subprocess.run(["cmake", "--build", str(build), "--target", "release"], check=True,
