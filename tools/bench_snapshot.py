@@ -332,27 +332,27 @@ def main():
     parser.add_argument("--xwd", type=int, default=15, help="xwd processes per round")
     parser.add_argument("--presses", type=int, default=6, help="hot key presses per process")
     parser.add_argument("--starts", type=int, default=3, help="processes started for the hot key figures")
-    parser.add_argument("--parts", default="1234", help="which figures to take (1, 2, 3, 4)")
+    parser.add_argument("--figures", default="1234", help="which figures to take (1, 2, 3, 4)")
     parser.add_argument("--peer", help="another build's tamblit95.exe, whose resident figures are taken in turn with ours")
     parser.add_argument("--scale-runs", type=int, default=10, help="snapshots per display for the scale figures (4)")
     args = parser.parse_args()
 
     session = harness.Session()
     try:
-        if set("123") & set(args.parts):
+        if set("123") & set(args.figures):
             display = session.display(WIDTH, HEIGHT, 24)
             wine = session.wine("bench", display)
             watcher = MapWatcher(display)
             try:
-                xwd = stage_figures(wine, args.rounds, args.runs, args.xwd) if "1" in args.parts else []
-                if "2" in args.parts:
+                xwd = stage_figures(wine, args.rounds, args.runs, args.xwd) if "1" in args.figures else []
+                if "2" in args.figures:
                     hotkey_figures(wine, watcher, args.starts, args.presses, xwd)
-                if "3" in args.parts:
+                if "3" in args.figures:
                     resident_figures(wine, watcher, args.starts, args.presses, args.peer)
             finally:
                 watcher.stop()
                 session.end_test()
-        if "4" in args.parts:
+        if "4" in args.figures:
             scale_figures(session, args.scale_runs)
     finally:
         session.close()

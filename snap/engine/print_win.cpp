@@ -1,5 +1,6 @@
 #include "snap/engine/print_win.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 
 #include "snap/engine/print_geometry.h"
@@ -54,7 +55,7 @@ static BOOL CALLBACK PrintAbortProc(HDC, int)
     return !g_printAbort;
 }
 
-// Cancelled, or Ok with the chosen printer's context in printerDc.
+// Cancelled, PrintFailed, or Ok with the chosen printer's context in printerDc.
 static int ChoosePrinter(HDC *printerDc)
 {
     PRINTDLGA pd;
@@ -62,8 +63,13 @@ static int ChoosePrinter(HDC *printerDc)
     pd.lStructSize = sizeof pd;
     pd.hwndOwner = NULL;
     pd.Flags = PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION;
-    if (!PrintDlgA(&pd))
-        return Cancelled;
+    if (!PrintDlgA(&pd)) {
+        // A dialog that could not do its work is a failure to report; a
+        // cancel is not, nor a machine without printers, which the dialog
+        // has already told the user about.
+        DWORD error = CommDlgExtendedError();
+        return (error == 0 || error == PDERR_NODEFAULTPRN) ? Cancelled : PrintFailed;
+    }
     // The dialog's choice is not kept for the next snapshot: every print
     // starts from the default printer.
     if (pd.hDevMode)
