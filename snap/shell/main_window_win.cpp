@@ -109,13 +109,13 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         OnPreviewPaint(hwnd);
         return 0;
     case WM_LBUTTONDOWN:
-        OnPreviewButtonDown();
+        OnPreviewButtonDown(hwnd, lParam);
         return 0;
     case WM_MOUSEMOVE:
         OnPreviewMouseMove();
         return 0;
     case WM_LBUTTONUP:
-        OnPreviewButtonUp(hwnd);
+        OnPreviewButtonUp(hwnd, lParam);
         return 0;
     default:
         if (HandleTrayMessage(hwnd, message, wParam))

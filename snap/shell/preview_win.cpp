@@ -1,5 +1,7 @@
 #include "snap/shell/preview_win.h"
 
+#include <windowsx.h>
+
 #include "snap/engine/desktop_win.h"
 #include "snap/engine/gdi_guards_win.h"
 #include "snap/engine/snap_result.h"
@@ -167,11 +169,22 @@ void OnPreviewPaint(HWND hwnd)
     EndPaint(hwnd, &ps);
 }
 
-void OnPreviewButtonDown()
+// A button message's point, in screen coordinates: where the button went
+// down or up, which the pointer may have left by the time it is read. The
+// window holds the mouse while a band is drawn, so the point may lie outside
+// its client area, at negative coordinates too.
+static POINT ButtonPoint(HWND hwnd, LPARAM lParam)
+{
+    POINT p = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ClientToScreen(hwnd, &p);
+    return p;
+}
+
+void OnPreviewButtonDown(HWND hwnd, LPARAM lParam)
 {
     if (!PreviewState.active)
         return;
-    GetCursorPos(&PreviewState.anchor);
+    PreviewState.anchor = ButtonPoint(hwnd, lParam);
     SetRect(&PreviewState.band, PreviewState.anchor.x, PreviewState.anchor.y,
             PreviewState.anchor.x, PreviewState.anchor.y);
     PreviewState.dragging = TRUE;
@@ -186,7 +199,8 @@ static void InvertBand()
         DrawFocusRect(screen, &PreviewState.band);
 }
 
-void OnPreviewMouseMove()
+// Moves the band's free corner to p, in screen coordinates.
+static void MoveBandTo(POINT p)
 {
     if (!PreviewState.active || !PreviewState.dragging)
         return;
@@ -194,13 +208,18 @@ void OnPreviewMouseMove()
     if (!screen)
         return;
     DrawFocusRect(screen, &PreviewState.band);
-    POINT p;
-    GetCursorPos(&p);
     const PreviewPoint anchor = {PreviewState.anchor.x, PreviewState.anchor.y};
     const PreviewPoint cursor = {p.x, p.y};
     ScreenRect band = RubberBand(anchor, cursor);
     SetRect(&PreviewState.band, band.left, band.top, band.right, band.bottom);
     DrawFocusRect(screen, &PreviewState.band);
+}
+
+void OnPreviewMouseMove()
+{
+    POINT p;
+    GetCursorPos(&p);
+    MoveBandTo(p);
 }
 
 // The band in pixels of the frozen image: through the window's client area
@@ -231,14 +250,13 @@ static void EndSelection()
     ReleaseCapture();
 }
 
-void OnPreviewButtonUp(HWND hwnd)
+void OnPreviewButtonUp(HWND hwnd, LPARAM lParam)
 {
     if (!PreviewState.active || !PreviewState.dragging)
         return;
-    // The band ends where the button is let go: the release can come with no
-    // move to that point before it (Wine 10 sends none after a quick last
-    // move), and the band would stop one move short.
-    OnPreviewMouseMove();
+    // The band ends where the button was let go, as the release says: the
+    // last move may not have come before it.
+    MoveBandTo(ButtonPoint(hwnd, lParam));
     EndSelection();
 
     if (!IsRectEmpty(&PreviewState.band)) {
