@@ -21,6 +21,7 @@
 #include "snap/engine/dib_layout.h"
 #include "snap/engine/gdi_guards_win.h"
 #include "snap/engine/snapshot_dib_win.h"
+#include "bench/file_capture_win.h"
 #include "snap/engine/warm_up_win.h"
 #include "snap/settings/snap_settings.h"
 #include "snap/shell/app_state_win.h"
@@ -80,17 +81,18 @@ static void OnPress()
     double frozen, converted;
     {
         DcGuard display(CreateDCA("DISPLAY", NULL, NULL, NULL));
+        DibLayout layout;
+        if (!ComputeDibLayout(screen.right, screen.bottom, 24, &layout))
+            return;
         DcGuard memory(CreateCompatibleDC(display));
-        GdiObjectGuard captured(CreateCompatibleBitmap(display, screen.right, screen.bottom));
+        GdiObjectGuard captured(CreateFileCapture(display, layout));
         SelectGuard selected(memory, captured.object);
         CaptureScreenRect(display, memory, &screen, NULL);
         GdiFlush();
         frozen = WallMs();
-        DibLayout layout;
         SnapshotDib dib;
-        if (!ComputeDibLayout(screen.right, screen.bottom, 24, &layout) || !AllocSnapshotDib(layout, &dib))
+        if (FillFileDib(display, memory, layout, &captured, &selected, &dib) != Ok)
             return;
-        ReadSnapshotPixels(display, memory, static_cast<HBITMAP>(captured.object), &dib);
         converted = WallMs();
         g_shown = 0;
         g_hook = SetWindowsHookExA(WH_CALLWNDPROCRET, ShownHook, NULL, GetCurrentThreadId());

@@ -17,6 +17,7 @@
 #include "snap/engine/dib_layout.h"
 #include "snap/engine/gdi_guards_win.h"
 #include "snap/engine/snapshot_dib_win.h"
+#include "bench/file_capture_win.h"
 
 enum { DEFAULT_RUNS = 15, PNG_BITS = 24 };
 
@@ -59,17 +60,18 @@ static bool Snap(HDC display, const RECT &rect, const char *path, const LARGE_IN
     double t0 = NowMs(frequency);
     DibLayout layout;
     SnapshotDib dib;
-    if (!ComputeDibLayout(rect.right, rect.bottom, PNG_BITS, &layout) || !AllocSnapshotDib(layout, &dib))
+    if (!ComputeDibLayout(rect.right, rect.bottom, PNG_BITS, &layout))
         return false;
     double t1, t2;
     {
         DcGuard memory(CreateCompatibleDC(display));
-        GdiObjectGuard captured(CreateCompatibleBitmap(display, rect.right, rect.bottom));
+        GdiObjectGuard captured(CreateFileCapture(display, layout));
         SelectGuard selected(memory, captured.object);
         CaptureScreenRect(display, memory, &rect, NULL);
         GdiFlush();
         t1 = NowMs(frequency);
-        ReadSnapshotPixels(display, memory, static_cast<HBITMAP>(captured.object), &dib);
+        if (FillFileDib(display, memory, layout, &captured, &selected, &dib) != Ok)
+            return false;
         t2 = NowMs(frequency);
     }
     int saved = SaveSnapshotFileAt(path, dib.header, dib.colorTableSize, dib.pixels, dib.pixelArraySize, NULL,

@@ -33,6 +33,7 @@
 #include "snap/engine/gdi_guards_win.h"
 #include "snap/engine/snap_result.h"
 #include "snap/engine/snapshot_dib_win.h"
+#include "bench/file_capture_win.h"
 
 enum { DEFAULT_RUNS = 15, MIN_RUNS = 10 };
 
@@ -62,20 +63,22 @@ struct Timings {
 static bool RunOnce(HDC display, const RECT &screen, int bits, const char *path, Timings *t)
 {
     const int width = screen.right - screen.left, height = screen.bottom - screen.top;
+    DibLayout layout;
+    if (!ComputeDibLayout(width, height, bits, &layout))
+        return false;
     double t0 = NowMs();
     DcGuard memory(CreateCompatibleDC(display));
-    GdiObjectGuard captured(CreateCompatibleBitmap(display, width, height));
+    GdiObjectGuard captured(CreateFileCapture(display, layout));
     SelectGuard selected(memory, captured.object);
     if (!selected.previous || CaptureScreenRect(display, memory, &screen, NULL) != Ok)
         return false;
     GdiFlush();
     double t1 = NowMs();
 
-    DibLayout layout;
     SnapshotDib dib;
-    if (!ComputeDibLayout(width, height, bits, &layout) || !AllocSnapshotDib(layout, &dib))
+    const int read = FillFileDib(display, memory, layout, &captured, &selected, &dib);
+    if (read == NoMemory)
         return false;
-    const int read = ReadSnapshotPixels(display, memory, static_cast<HBITMAP>(captured.object), &dib);
     double t2 = NowMs();
 
     int saved = SaveSnapshotFileAt(path, dib.header, dib.colorTableSize, dib.pixels, dib.pixelArraySize);
@@ -132,23 +135,23 @@ static int MeasureMemory(FILE *out, HDC display, const RECT &screen, const char 
     const SIZE_T idle = WorkingSet(&peak);
 
     const int width = screen.right - screen.left, height = screen.bottom - screen.top;
+    DibLayout layout;
+    if (!ComputeDibLayout(width, height, 24, &layout))
+        return 1;
     DcGuard memory(CreateCompatibleDC(display));
-    GdiObjectGuard captured(CreateCompatibleBitmap(display, width, height));
+    GdiObjectGuard captured(CreateFileCapture(display, layout));
     SelectGuard selected(memory, captured.object);
     if (!selected.previous || CaptureScreenRect(display, memory, &screen, NULL) != Ok)
         return 1;
     GdiFlush();
     const SIZE_T afterCopy = WorkingSet(&copyPeak);
-
-    DibLayout layout;
-    SnapshotDib dib;
-    if (!ComputeDibLayout(width, height, 24, &layout) || !AllocSnapshotDib(layout, &dib))
-        return 1;
-    const int read = ReadSnapshotPixels(display, memory, static_cast<HBITMAP>(captured.object), &dib);
-    const SIZE_T withDib = WorkingSet(&endPeak);
-    FreeSnapshotDib(&dib);
     BITMAP info;
     GetObjectA(captured.object, sizeof info, &info);
+
+    SnapshotDib dib;
+    const int read = FillFileDib(display, memory, layout, &captured, &selected, &dib);
+    const SIZE_T withDib = WorkingSet(&endPeak);
+    FreeSnapshotDib(&dib);
     fprintf(out, "memory %lu %lu %lu %lu %lu %lu %lu\n", (unsigned long)idle, (unsigned long)copyPeak,
             (unsigned long)afterCopy, (unsigned long)withDib, (unsigned long)endPeak,
             (unsigned long)info.bmWidthBytes * (unsigned long)info.bmHeight, (unsigned long)layout.blockSize);

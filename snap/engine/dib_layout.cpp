@@ -68,3 +68,37 @@ bool BuildFileHeader(uint32_t colorTableSize, uint32_t pixelArraySize,
     PutU32(out + 10, (uint32_t)offset); // bfOffBits
     return true;
 }
+
+// Four pixels into three 32-bit words at a time. Each group is read whole
+// before it is written, and what is written never runs ahead of what is
+// read, so the row may be packed where it lies.
+static void PackRow32To24(const uint8_t *from, uint8_t *to, int32_t width)
+{
+    int32_t x = 0;
+    for (; x + 4 <= width; x += 4, from += 16, to += 12) {
+        uint32_t p[4], w[3];
+        memcpy(p, from, sizeof p);
+        w[0] = (p[0] & 0xFFFFFF) | (p[1] << 24);
+        w[1] = ((p[1] >> 8) & 0xFFFF) | (p[2] << 16);
+        w[2] = ((p[2] >> 16) & 0xFF) | (p[3] << 8);
+        memcpy(to, w, sizeof w);
+    }
+    for (; x < width; ++x, from += 4, to += 3) {
+        const uint8_t blue = from[0], green = from[1], red = from[2];
+        to[0] = blue;
+        to[1] = green;
+        to[2] = red;
+    }
+}
+
+void PackPixels32To24(const uint8_t *from, uint32_t fromRowSize, const DibLayout &layout, uint8_t *to)
+{
+    const uint32_t used = static_cast<uint32_t>(layout.width) * 3;
+    for (int32_t y = 0; y < layout.height; ++y) {
+        uint8_t *row = to + static_cast<size_t>(y) * layout.rowSize;
+        PackRow32To24(from + static_cast<size_t>(y) * fromRowSize, row, layout.width);
+        // A packed row's pad bytes would otherwise keep whatever the 32-bit
+        // pixels left there.
+        memset(row + used, 0, layout.rowSize - used);
+    }
+}

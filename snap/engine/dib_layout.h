@@ -36,3 +36,9 @@ void BuildInfoHeader(const DibLayout &layout, uint8_t out[BITMAP_INFO_HEADER_SIZ
 // when the file size would not fit in 32 bits.
 bool BuildFileHeader(uint32_t colorTableSize, uint32_t pixelArraySize,
                      uint8_t out[BITMAP_FILE_HEADER_SIZE]);
+
+// Packs height rows of 32-bit pixels (blue, green, red, unused), fromRowSize
+// bytes apart, into the 24-bit rows of layout (whose pad bytes are zeroed).
+// Works in place, with to == from: every 24-bit row ends before the 32-bit
+// row after it begins.
+void PackPixels32To24(const uint8_t *from, uint32_t fromRowSize, const DibLayout &layout, uint8_t *to);

@@ -34,10 +34,13 @@ bool AllocSnapshotDib(const DibLayout &layout, SnapshotDib *dib)
 
 void FreeSnapshotDib(SnapshotDib *dib)
 {
-    if (!dib->handle)
-        return;
-    GlobalUnlock(dib->handle);
-    GlobalFree(dib->handle);
+    if (dib->section) {
+        DeleteObject(dib->section);
+        free(dib->header);
+    } else if (dib->handle) {
+        GlobalUnlock(dib->handle);
+        GlobalFree(dib->handle);
+    }
     memset(dib, 0, sizeof *dib);
 }
 
@@ -111,25 +114,45 @@ enum {
     DISPLAY_BITS_32 = 32
 };
 
-// Packs one row of 32-bit pixels (blue, green, red, unused) into 24 bits,
-// four pixels into three 32-bit words at a time (little-endian, as every
-// machine this runs on).
-static void PackRow32To24(const BYTE *from, BYTE *to, LONG width)
+HBITMAP CreatePackableBitmap(HDC displayDc, const DibLayout &layout)
 {
-    LONG x = 0;
-    for (; x + 4 <= width; x += 4, from += 16, to += 12) {
-        DWORD p[4], w[3];
-        memcpy(p, from, sizeof p);
-        w[0] = (p[0] & 0xFFFFFF) | (p[1] << 24);
-        w[1] = ((p[1] >> 8) & 0xFFFF) | (p[2] << 16);
-        w[2] = ((p[2] >> 16) & 0xFF) | (p[3] << 8);
-        memcpy(to, w, sizeof w);
-    }
-    for (; x < width; ++x, from += 4, to += 3) {
-        to[0] = from[0];
-        to[1] = from[1];
-        to[2] = from[2];
-    }
+    if (layout.bitsPerPixel != 24 || (GetDeviceCaps(displayDc, RASTERCAPS) & RC_PALETTE) ||
+        GetDeviceCaps(displayDc, BITSPIXEL) != DISPLAY_BITS_32)
+        return NULL;
+    // The display's own format, rows bottom-up as in the block.
+    BITMAPINFO info;
+    memset(&info, 0, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = layout.width;
+    info.bmiHeader.biHeight = layout.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = DISPLAY_BITS_32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void *bits;
+    return CreateDIBSection(displayDc, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+}
+
+bool PackSectionAsDib(HBITMAP section, const DibLayout &layout, SnapshotDib *dib)
+{
+    memset(dib, 0, sizeof *dib);
+    DIBSECTION captured;
+    if (GetObjectA(section, sizeof captured, &captured) != (int)sizeof captured || !captured.dsBm.bmBits ||
+        captured.dsBmih.biBitCount != DISPLAY_BITS_32 || captured.dsBmih.biWidth != layout.width ||
+        captured.dsBmih.biHeight != layout.height || layout.bitsPerPixel != 24)
+        return false;
+    BITMAPINFOHEADER *header = static_cast<BITMAPINFOHEADER *>(malloc(sizeof *header));
+    if (!header)
+        return false;
+    BuildInfoHeader(layout, reinterpret_cast<uint8_t *>(header));
+    // The copy into the section may still be queued.
+    GdiFlush();
+    BYTE *bits = static_cast<BYTE *>(captured.dsBm.bmBits);
+    PackPixels32To24(bits, (uint32_t)captured.dsBm.bmWidthBytes, layout, bits);
+    dib->section = section;
+    dib->header = header;
+    dib->pixels = bits;
+    dib->pixelArraySize = layout.pixelArraySize;
+    return true;
 }
 
 // On a 32-bit display GDI's own 32-to-24 conversion costs several times a
@@ -159,8 +182,9 @@ static bool ReadPixels24From32(HDC memoryDc, HBITMAP captured, SnapshotDib *dib,
             *read = false;
             return true;
         }
-        for (UINT r = 0; r < rows; ++r)
-            PackRow32To24(band + r * rowIn, dib->pixels + (DWORD)(first + (LONG)r) * rowOut, width);
+        DibLayout rowsRead;
+        ComputeDibLayout(width, (int32_t)rows, 24, &rowsRead);
+        PackPixels32To24(band, rowIn, rowsRead, dib->pixels + (DWORD)first * rowOut);
     }
     free(band);
     *read = true;

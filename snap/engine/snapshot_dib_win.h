@@ -8,7 +8,8 @@
 
 struct SnapshotDib {
     HGLOBAL handle;
-    BITMAPINFOHEADER *header;  // start of the locked block
+    HBITMAP section;           // or the captured section the pixels were packed in
+    BITMAPINFOHEADER *header;  // start of the locked block (apart with a section)
     BYTE *pixels;              // header + 40 + colorTableSize
     DWORD colorTableSize;
     DWORD pixelArraySize;
@@ -20,6 +21,19 @@ bool AllocSnapshotDib(const DibLayout &layout, SnapshotDib *dib);
 
 // Unlocks and frees the block; nothing when it is already gone.
 void FreeSnapshotDib(SnapshotDib *dib);
+
+// For a 24-bit snapshot of a display of 32 bits per pixel: a DIB section in
+// the display's format to capture into, whose pixels PackSectionAsDib then
+// packs where they lie. NULL on other displays and without the memory.
+HBITMAP CreatePackableBitmap(HDC displayDc, const DibLayout &layout);
+
+// Packs the captured section's pixels into the 24-bit rows of layout where
+// they lie, and makes dib describe them (the header in a block apart). The
+// section is dib's from then on: FreeSnapshotDib deletes it, so it must no
+// longer be selected by then. Returns false, with dib zeroed and the
+// section still the caller's, when it is not such a section or there is no
+// memory for the header. No clipboard can take such a DIB.
+bool PackSectionAsDib(HBITMAP section, const DibLayout &layout, SnapshotDib *dib);
 
 // Copies rect into memoryDc at (0, 0): from the live screen through
 // displayDc in one copy, so that the picture is of one instant, with black

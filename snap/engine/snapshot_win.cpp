@@ -69,7 +69,11 @@ static int CaptureAndDeliver(HWND owner, const RECT *rect, int destination, HBIT
     if (!display)
         return NoDisplay;
     DcGuard memory(CreateCompatibleDC(display));
-    GdiObjectGuard captured(memory ? CreateCompatibleBitmap(display, width, height) : NULL);
+    // The file and the printer take a 24-bit snapshot packed where it was
+    // captured, when the display allows it: no second block to fill. The
+    // clipboard takes a block of its own.
+    HBITMAP packable = memory && destination != Clipboard ? CreatePackableBitmap(display, layout) : NULL;
+    GdiObjectGuard captured(packable ? packable : memory ? CreateCompatibleBitmap(display, width, height) : NULL);
     if (!captured.object)
         return NoMemory;
     SelectGuard selected(memory, captured.object);
@@ -80,16 +84,23 @@ static int CaptureAndDeliver(HWND owner, const RECT *rect, int destination, HBIT
         return result;
 
     SnapshotDib dib;
-    if (!AllocSnapshotDib(layout, &dib))
-        return NoMemory;
-    result = ReadSnapshotPixels(display, memory, static_cast<HBITMAP>(captured.object), &dib);
-    if (result != Ok) {
-        FreeSnapshotDib(&dib);
-        return result;
+    if (packable) {
+        if (!PackSectionAsDib(packable, layout, &dib))
+            return NoMemory;
+        captured.object = NULL;  // the DIB's, deleted with it after the selection ends below
+    } else {
+        if (!AllocSnapshotDib(layout, &dib))
+            return NoMemory;
+        result = ReadSnapshotPixels(display, memory, static_cast<HBITMAP>(captured.object), &dib);
+        if (result != Ok) {
+            FreeSnapshotDib(&dib);
+            return result;
+        }
     }
     if (destination != Clipboard) {
-        // The file and the printer work from the block alone: the captured
-        // bitmap, as large again, is not kept while their dialogs wait.
+        // The file and the printer work from the DIB alone: a captured
+        // bitmap apart from it, as large again, is not kept while their
+        // dialogs wait.
         selected.Release();
         captured.Release();
         memory.Release();

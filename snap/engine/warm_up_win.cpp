@@ -29,6 +29,22 @@ static void WarmUpCapture()
         ReadSnapshotPixels(display, memory, static_cast<HBITMAP>(captured.object), &dib);
         FreeSnapshotDib(&dib);
     }
+    // And the way of a 24-bit snapshot for a file, where the display has it.
+    DibLayout layout;
+    SnapshotDib dib;
+    GdiObjectGuard packable(ComputeDibLayout(WARM_UP_SIZE, WARM_UP_SIZE, 24, &layout)
+                                ? CreatePackableBitmap(display, layout)
+                                : NULL);
+    if (!packable.object)
+        return;
+    {
+        SelectGuard selected(memory, packable.object);
+        CaptureScreenRect(display, memory, &rect, NULL);
+    }
+    if (PackSectionAsDib(static_cast<HBITMAP>(packable.object), layout, &dib)) {
+        packable.object = NULL;
+        FreeSnapshotDib(&dib);
+    }
 }
 
 void WarmUpSnapshotPath()

@@ -2,6 +2,8 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <vector>
+
 #include "snap/engine/dib_layout.h"
 
 static uint32_t U32(const uint8_t *p)
@@ -108,4 +110,32 @@ TEST(DibLayout, FileHeaderBytes)
     ASSERT_TRUE(BuildFileHeader(0, 0x12345678, h));
     EXPECT_EQ(U32(h + 2), 0x12345678u + 54u);
     EXPECT_FALSE(BuildFileHeader(1024, UINT32_MAX - 1000, h));
+}
+
+// Every width from one pixel to past two groups of four, packed into a
+// separate buffer and where the 32-bit rows lie: the same pixels, rows in
+// place, and zeroed pads, whatever the pad bytes held before.
+TEST(DibLayout, Packs32BitRowsTo24InPlaceAndApart)
+{
+    for (int32_t width = 1; width <= 10; ++width) {
+        SCOPED_TRACE(width);
+        DibLayout layout;
+        ASSERT_TRUE(ComputeDibLayout(width, 3, 24, &layout));
+        const uint32_t fromRowSize = static_cast<uint32_t>(width) * 4;
+        std::vector<uint8_t> source(fromRowSize * 3);
+        for (size_t i = 0; i < source.size(); ++i)
+            source[i] = static_cast<uint8_t>(i * 7 + 1);
+        std::vector<uint8_t> expected(layout.pixelArraySize, 0);
+        for (int32_t y = 0; y < 3; ++y)
+            for (int32_t x = 0; x < width; ++x)
+                for (int c = 0; c < 3; ++c)
+                    expected[y * layout.rowSize + x * 3 + c] = source[y * fromRowSize + x * 4 + c];
+
+        std::vector<uint8_t> apart(layout.pixelArraySize, 0xEE);
+        PackPixels32To24(source.data(), fromRowSize, layout, apart.data());
+        EXPECT_EQ(apart, expected);
+        std::vector<uint8_t> inPlace = source;
+        PackPixels32To24(inPlace.data(), fromRowSize, layout, inPlace.data());
+        EXPECT_EQ(std::vector<uint8_t>(inPlace.begin(), inPlace.begin() + layout.pixelArraySize), expected);
+    }
 }
