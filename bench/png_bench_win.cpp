@@ -3,8 +3,9 @@
 // the conversion into the DIB block, and the PNG file (compression and
 // writes through the program's own file writer). Before that it measures,
 // once, the most memory a full-screen PNG snapshot holds above what the
-// process held before it. Writes
-//   peak BYTES-ABOVE-START BITMAP-BYTES DIB-BYTES
+// process held before it, during the capture and conversion and during the
+// file's stage. Writes
+//   peak CAPTURE-PEAK WINE-COPY-BUFFER FILE-PEAK BITMAP-BYTES DIB-BYTES
 //   run CAPTURE CONVERT PNG FILE-BYTES     (ms; one line per run)
 //
 //   png_bench.exe OUTPUT-FILE [RUNS]
@@ -44,6 +45,34 @@ static void WorkingSet(SIZE_T *now, SIZE_T *peak)
     *peak = m.peakWorkingSet;
 }
 
+// The largest working set seen while the file's stage runs, read over and
+// over by a thread of its own: Wine's peak counter is Linux's, which cannot
+// be started again from here, and it holds the capture's peak (when Wine's
+// buffer for the copy from the screen is there too).
+struct PeakWatch {
+    volatile LONG stop;
+    SIZE_T peak;
+};
+
+static DWORD WINAPI WatchPeak(LPVOID param)
+{
+    PeakWatch *watch = static_cast<PeakWatch *>(param);
+    while (!watch->stop) {
+        SIZE_T now, ignored;
+        WorkingSet(&now, &ignored);
+        if (now > watch->peak)
+            watch->peak = now;
+    }
+    return 0;
+}
+
+// Working sets (bytes) at the moments one measured snapshot passes.
+struct Marks {
+    SIZE_T afterCopy, copyPeak, filePeak;
+    PeakWatch watch;
+    HANDLE watcher;
+};
+
 static double NowMs(const LARGE_INTEGER &frequency)
 {
     LARGE_INTEGER t;
@@ -55,7 +84,7 @@ static double NowMs(const LARGE_INTEGER &frequency)
 // in the program. times gets capture, conversion and PNG file in ms, bytes
 // the file's size; the file is deleted again.
 static bool Snap(HDC display, const RECT &rect, const char *path, const LARGE_INTEGER &frequency,
-                 double times[3], unsigned long *bytes)
+                 double times[3], unsigned long *bytes, Marks *marks = NULL)
 {
     double t0 = NowMs(frequency);
     DibLayout layout;
@@ -74,9 +103,22 @@ static bool Snap(HDC display, const RECT &rect, const char *path, const LARGE_IN
             return false;
         t2 = NowMs(frequency);
     }
+    if (marks) {
+        WorkingSet(&marks->afterCopy, &marks->copyPeak);
+        marks->watch.stop = 0;
+        marks->watch.peak = marks->afterCopy;
+        DWORD id;
+        marks->watcher = CreateThread(NULL, 0, WatchPeak, &marks->watch, 0, &id);
+    }
     int saved = SaveSnapshotFileAt(path, dib.header, dib.colorTableSize, dib.pixels, dib.pixelArraySize, NULL,
                                    PngFile);
     double t3 = NowMs(frequency);
+    if (marks && marks->watcher) {
+        InterlockedExchange(&marks->watch.stop, 1);
+        WaitForSingleObject(marks->watcher, INFINITE);
+        CloseHandle(marks->watcher);
+        marks->filePeak = marks->watch.peak;
+    }
     FreeSnapshotDib(&dib);
     WIN32_FILE_ATTRIBUTE_DATA data;
     *bytes = GetFileAttributesExA(path, GetFileExInfoStandard, &data) ? data.nFileSizeLow : 0;
@@ -111,14 +153,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     const RECT corner = {0, 0, 64, 64};
     int rc = Snap(display, corner, path, frequency, times, &bytes) ? 0 : 1;
 
-    SIZE_T before, peakBefore, after, peak;
+    SIZE_T before, peakBefore;
     WorkingSet(&before, &peakBefore);
-    rc |= Snap(display, screen, path, frequency, times, &bytes) ? 0 : 1;
-    WorkingSet(&after, &peak);
+    Marks marks;
+    rc |= Snap(display, screen, path, frequency, times, &bytes, &marks) ? 0 : 1;
     DibLayout layout;
     ComputeDibLayout(screen.right, screen.bottom, PNG_BITS, &layout);
     const unsigned long bitmapBytes = (unsigned long)screen.right * screen.bottom * 4;  // 32-bit display
-    fprintf(out, "peak %ld %lu %lu\n", (long)(peak - before), bitmapBytes, (unsigned long)layout.blockSize);
+    // Above the start: the peak of the capture and conversion, the buffer
+    // Wine brought the copy through (that peak less what stayed after it),
+    // and the peak of the file's stage (-1 where it could not be told apart).
+    fprintf(out, "peak %ld %ld %ld %lu %lu\n", (long)(marks.copyPeak - before),
+            (long)(marks.copyPeak - marks.afterCopy), marks.watcher ? (long)(marks.filePeak - before) : -1L,
+            bitmapBytes, (unsigned long)layout.blockSize);
 
     for (int i = 0; i < runs && rc == 0; ++i) {
         if (!Snap(display, screen, path, frequency, times, &bytes)) {

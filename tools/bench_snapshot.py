@@ -265,36 +265,52 @@ def print_resident(runs):
 SCALE_DISPLAYS = [(640, 480), (1920, 1080), (3840, 2160), "three monitors"]
 
 
-def scale_run(wine, runs):
-    """Per-run totals of the 24-bit path (ms), and the memory line's fields."""
+def scale_run(wine, runs, memory):
+    """The header, the 24-bit runs' (capture, conversion, write) in ms, and,
+    when asked, the memory line's fields."""
     out = wine.tmp / "scale.txt"
     wine.run(harness.exe_path("snap_bench"), wine.winpath(out), runs, timeout=900)
     header = out.read_text().splitlines()[0]
     runs24 = [list(map(float, f[2:5])) for f in (l.split() for l in out.read_text().splitlines())
               if f[:2] == ["run", "24"]]
-    totals = [sum(r) for r in runs24]
-    stages = [statistics.median(column) for column in zip(*runs24)] if runs24 else []
-    wine.run(harness.exe_path("snap_bench"), wine.winpath(out), runs, "memory", timeout=300)
-    memory = [int(v) for v in out.read_text().split()[1:]]
+    fields = []
+    if memory:
+        wine.run(harness.exe_path("snap_bench"), wine.winpath(out), runs, "memory", timeout=300)
+        fields = [int(v) for v in out.read_text().split()[1:]]
     out.unlink()
-    return header, totals, memory, stages
+    return header, runs24, fields
 
 
-def scale_figures(session, runs):
-    rows = []
+def scale_figures(session, runs, rounds):
+    # Every display is up before the first round, and the rounds visit them
+    # in turn, forwards then backwards: a machine that slows or speeds up
+    # during the run weighs on every size alike.
+    wines = {}
     for size in SCALE_DISPLAYS:
         if size == "three monitors":
-            wine = start_monitors(session)
+            wines[size] = start_monitors(session)
         else:
             # One prefix per display: the 1920x1080 one is the stages' own.
             name = "bench" if size == (WIDTH, HEIGHT) else f"scale{size[0]}x{size[1]}"
-            wine = session.wine(name, session.display(size[0], size[1], 24))
-        rows.append((size, *scale_run(wine, runs)))
-        session.end_test()
+            wines[size] = session.wine(name, session.display(size[0], size[1], 24))
+    gathered = {size: ["", [], []] for size in SCALE_DISPLAYS}
+    for r in range(rounds):
+        for size in (SCALE_DISPLAYS if r % 2 == 0 else SCALE_DISPLAYS[::-1]):
+            header, runs24, fields = scale_run(wines[size], runs, memory=(r == 0))
+            gathered[size][0] = header
+            gathered[size][1] += runs24
+            gathered[size][2] = fields or gathered[size][2]
+            session.end_test()
+    rows = []
+    for size in SCALE_DISPLAYS:
+        header, runs24, fields = gathered[size]
+        stages = [statistics.median(column) for column in zip(*runs24)] if runs24 else []
+        rows.append((size, header, [sum(r) for r in runs24], fields, stages))
 
     mb = 1 / (1 << 20)
     per_mp = {}
-    print(f"4. Scale: 24-bit capture+conversion+write per megapixel, {runs} runs each; memory of one snapshot")
+    print(f"4. Scale: 24-bit capture+conversion+write per megapixel, {rounds} alternating rounds of {runs} runs; "
+          "memory of one snapshot")
     sizes = {}
     for size, header, totals, _, _ in rows:
         w, h = (int(v) for v in re.findall(r"desktop (\d+) x (\d+)", header)[0])
@@ -334,7 +350,8 @@ def main():
     parser.add_argument("--starts", type=int, default=3, help="processes started for the hot key figures")
     parser.add_argument("--figures", default="1234", help="which figures to take (1, 2, 3, 4)")
     parser.add_argument("--peer", help="another build's tamblit95.exe, whose resident figures are taken in turn with ours")
-    parser.add_argument("--scale-runs", type=int, default=10, help="snapshots per display for the scale figures (4)")
+    parser.add_argument("--scale-runs", type=int, default=10, help="snapshots per process for the scale figures (4)")
+    parser.add_argument("--scale-rounds", type=int, default=3, help="processes per display for the scale figures (4)")
     args = parser.parse_args()
 
     session = harness.Session()
@@ -353,7 +370,7 @@ def main():
                 watcher.stop()
                 session.end_test()
         if "4" in args.figures:
-            scale_figures(session, args.scale_runs)
+            scale_figures(session, args.scale_runs, args.scale_rounds)
     finally:
         session.close()
 
