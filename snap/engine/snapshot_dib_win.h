@@ -1,6 +1,8 @@
 // The packed DIB a snapshot is read into: one moveable global block holding
 // the info header, the colour table (8 bits) and the pixel array, locked for
-// as long as the snapshot uses it. Every destination works from it.
+// as long as the snapshot uses it; or, for a 24-bit file or printout of a
+// 32-bit display, the section it was captured into with its pixels packed in
+// place and the header apart. Every destination works from it.
 #pragma once
 #include <windows.h>
 
@@ -10,7 +12,7 @@ struct SnapshotDib {
     HGLOBAL handle;
     HBITMAP section;           // or the captured section the pixels were packed in
     BITMAPINFOHEADER *header;  // start of the locked block (apart with a section)
-    BYTE *pixels;              // header + 40 + colorTableSize
+    BYTE *pixels;              // header + 40 + colorTableSize, or the section's bits
     DWORD colorTableSize;
     DWORD pixelArraySize;
 };
