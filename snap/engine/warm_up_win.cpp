@@ -38,7 +38,8 @@ static void WarmUpCapture()
     if (!packable.object)
         return;
     {
-        SelectGuard selected(memory, packable.object);
+        // Selected only for the copy: the section is the DIB's once packed.
+        SelectGuard intoSection(memory, packable.object);
         CaptureScreenRect(display, memory, &rect, NULL);
     }
     if (PackSectionAsDib(static_cast<HBITMAP>(packable.object), layout, &dib)) {
