@@ -42,7 +42,7 @@ static BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT area, LPARAM data)
     return TRUE;
 }
 
-void DesktopBounds(RECT *bounds)
+static void ReadDesktopBounds(RECT *bounds)
 {
     const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
     const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
@@ -56,20 +56,13 @@ void DesktopBounds(RECT *bounds)
 }
 
 // Lists the monitors into layout (the primary screen alone where the system
-// cannot list them; none when there are too many to list) and, when
-// withWorkArea, the primary monitor's work area.
-static void ListMonitors(DesktopLayout *layout, bool withWorkArea)
+// cannot list them; none when there are too many to list) and the primary
+// monitor's work area.
+static void ListMonitors(DesktopLayout *layout)
 {
     EnumDisplayMonitorsFn enumMonitors = reinterpret_cast<EnumDisplayMonitorsFn>(LookUpUser("EnumDisplayMonitors"));
-    MonitorSearch search = {layout, NULL, false};
-    if (withWorkArea)
-        search.getInfo = reinterpret_cast<GetMonitorInfoFn>(LookUpUser("GetMonitorInfoA"));
+    MonitorSearch search = {layout, reinterpret_cast<GetMonitorInfoFn>(LookUpUser("GetMonitorInfoA")), false};
     layout->monitorCount = 0;
-    // Under Wine each question about the display (a metric, a device
-    // capability, the list of monitors) looks at the display's devices again
-    // and costs about a quarter of a millisecond, as much as copying a tenth
-    // of a small screen: the one list answers in one question what the
-    // count and the primary screen's size would in three.
     if (enumMonitors && enumMonitors(NULL, NULL, AddMonitor, reinterpret_cast<LPARAM>(&search)) &&
         layout->monitorCount > 0)
         return;
@@ -82,19 +75,65 @@ static void ListMonitors(DesktopLayout *layout, bool withWorkArea)
     SetRect(&layout->monitors[0], 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 }
 
-void ReadDesktopLayout(DesktopLayout *layout)
+// What a snapshot asks of the display, asked once and kept until the display
+// changes. Under Wine each question costs about a quarter of a millisecond,
+// and a full-screen snapshot asked six (its bounds, the depth, the monitors):
+// as long as copying a tenth of a small screen. Windows tells every
+// top-level window of a new mode or a monitor come or gone with
+// WM_DISPLAYCHANGE, and the main window then forgets these.
+static struct {
+    bool known;
+    DesktopLayout layout;
+    int bitsPerPixel;
+} g_display;
+
+static void LearnDisplay()
 {
+    DesktopLayout *layout = &g_display.layout;
     memset(layout, 0, sizeof *layout);
-    DesktopBounds(&layout->bounds);
+    ReadDesktopBounds(&layout->bounds);
     if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &layout->primaryWork, 0))
         SetRect(&layout->primaryWork, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    ListMonitors(layout, true);
+    ListMonitors(layout);
+    ScreenDcGuard screen;
+    g_display.bitsPerPixel = screen ? GetDeviceCaps(screen, BITSPIXEL) : 0;
+    g_display.known = true;
+}
+
+static const DesktopLayout &KnownLayout()
+{
+    if (!g_display.known)
+        LearnDisplay();
+    return g_display.layout;
+}
+
+void ForgetDisplay()
+{
+    g_display.known = false;
+}
+
+int DisplayDepth()
+{
+    if (!g_display.known)
+        LearnDisplay();
+    return g_display.bitsPerPixel;
+}
+
+void DesktopBounds(RECT *bounds)
+{
+    *bounds = KnownLayout().bounds;
+}
+
+void ReadDesktopLayout(DesktopLayout *layout)
+{
+    // The work area moves with the taskbar, which is no display change.
+    LearnDisplay();
+    *layout = g_display.layout;
 }
 
 bool BlackenOffMonitorParts(HDC memoryDc, const RECT *rect)
 {
-    DesktopLayout layout;
-    ListMonitors(&layout, false);
+    const DesktopLayout &layout = KnownLayout();
     if (layout.monitorCount == 0)
         return true;
     // Most often one monitor holds the whole rectangle: nothing to paint,

@@ -15,14 +15,20 @@ struct DesktopLayout {
     RECT monitors[MAX_DESKTOP_MONITORS];
 };
 
-// Reads the desktop as it is now.
+// Reads the desktop as it is now, and keeps what it learnt about the display
+// for the calls below.
 void ReadDesktopLayout(DesktopLayout *layout);
 
-// The rectangle holding every monitor, as it is now.
+// The rectangle holding every monitor, and the display's bits per pixel (0
+// when unknown): read at the first call, then kept until ForgetDisplay.
 void DesktopBounds(RECT *bounds);
+int DisplayDepth();
+
+// The display changed (WM_DISPLAYCHANGE): the next call reads it again.
+void ForgetDisplay();
 
 // Paints black the parts of rect (screen coordinates, copied into memoryDc at
-// 0,0) that no monitor shows: the screen has no pixels there and a copy from
+// 0,0) that no monitor (as kept since ForgetDisplay) shows: the screen has no pixels there and a copy from
 // it brings back whatever the platform keeps. False when that could not be
 // done.
 bool BlackenOffMonitorParts(HDC memoryDc, const RECT *rect);

@@ -117,7 +117,7 @@ enum {
 HBITMAP CreatePackableBitmap(HDC displayDc, const DibLayout &layout)
 {
     if (layout.bitsPerPixel != 24 || (GetDeviceCaps(displayDc, RASTERCAPS) & RC_PALETTE) ||
-        GetDeviceCaps(displayDc, BITSPIXEL) != DISPLAY_BITS_32)
+        DisplayDepth() != DISPLAY_BITS_32)
         return NULL;
     // The display's own format, rows bottom-up as in the block.
     BITMAPINFO info;
@@ -210,7 +210,7 @@ int ReadSnapshotPixels(HDC displayDc, HDC memoryDc, HBITMAP captured, SnapshotDi
     if (GetDeviceCaps(displayDc, RASTERCAPS) & RC_PALETTE) {
         SystemPaletteScope realised(displayDc, memoryDc);
         read = ReadPixels(memoryDc, captured, dib);
-    } else if (!(dib->header->biBitCount == 24 && GetDeviceCaps(displayDc, BITSPIXEL) == DISPLAY_BITS_32 &&
+    } else if (!(dib->header->biBitCount == 24 && DisplayDepth() == DISPLAY_BITS_32 &&
                  ReadPixels24From32(memoryDc, captured, dib, &read))) {
         read = ReadPixels(memoryDc, captured, dib);
     }

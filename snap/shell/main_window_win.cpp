@@ -105,6 +105,10 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_DESTROY:
         OnDestroy(hwnd);
         return 0;
+    case WM_DISPLAYCHANGE:
+        // A new mode or monitor: what the snapshots knew of the display is old.
+        ForgetDisplay();
+        return DefWindowProcA(hwnd, message, wParam, lParam);
     case WM_PAINT:
         OnPreviewPaint(hwnd);
         return 0;

@@ -142,9 +142,14 @@ def set_user_value(prefix: Path, key: str, name: str, text: str) -> None:
 
 
 def start_wine(base: Path, name: str, display: Display, root: Path, home: Path,
-               dpi: int | None = None) -> Wine:
+               dpi: int | None = None, desktop: tuple[int, int] | None = None) -> Wine:
     prefix = root / name
     copy_prefix(base, prefix)
+    if desktop:
+        # Every program of the prefix in one Wine desktop window of that size,
+        # whose mode, unlike the X screen's, can be changed.
+        set_user_value(prefix, r"Software\Wine\Explorer", "Desktop", "Default")
+        set_user_value(prefix, r"Software\Wine\Explorer\Desktops", "Default", "%dx%d" % desktop)
     if display.monitors:
         # Wine reads several monitors from Xinerama only while it does not use
         # RandR (which, with its 32-bit library installed, reports one).

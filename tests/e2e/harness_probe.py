@@ -213,6 +213,9 @@ class Probe:
     def screen(self) -> dict:
         return self._check("screen")
 
+    def set_mode(self, width: int, height: int) -> dict:
+        return self._check("mode", "--value", f"{width}x{height}")
+
     def text_fit(self, font=("MS Sans Serif", 8), **sel) -> list[dict]:
         return self._check("textfit", *self._sel(**sel), "--value", f"{font[0]},{font[1]}")["controls"]
 

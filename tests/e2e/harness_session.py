@@ -102,12 +102,13 @@ class Session:
             self._base = cached_base_prefix(self.root, self.home)
         return self._base
 
-    def wine(self, name: str, display: Display, dpi: int | None = None) -> Wine:
+    def wine(self, name: str, display: Display, dpi: int | None = None,
+             desktop: tuple[int, int] | None = None) -> Wine:
         if name not in self.wines:
             self._record["prefixes"].append(str(self.root / name))
             self._save_record()
             self.wines[name] = start_wine(self.base_prefix(), name, display, self.root, self.home,
-                                          dpi)
+                                          dpi, desktop)
         return self.wines[name]
 
     def end_test(self) -> None:

@@ -93,3 +93,19 @@ def test_active_window_on_any_monitor_comes_out_whole(monitors3, what, rect):
     assert (bmp.width, bmp.height) == rect[2:]
     assert compare_to_pattern(bmp, rect[:2], pattern.rect) == []
     exit_program(wine, proc)
+
+
+def test_full_screen_follows_a_change_of_display_mode(e2e_session):
+    # What the program learnt of the display stands until Windows tells it of
+    # a change; a Wine desktop in a window changes its mode as a user would.
+    wine = e2e_session.wine("desktop800x600", e2e_session.display(1024, 768, 24), desktop=(800, 600))
+    folder, _ = fresh_settings(wine, source="Screen")
+    proc = start_resident(wine)
+    pattern = wine.start_pattern(*PATTERN, title="Mode Pattern")
+    for size in [(800, 600), (640, 480)]:
+        if size != (800, 600):
+            assert wine.probe.set_mode(*size) == {"width": size[0], "height": size[1]}
+        bmp = read_bmp(snapshot_through_hot_key(wine, folder, "Mode Pattern", name=f"{size[0]}.bmp"))
+        assert (bmp.width, bmp.height) == size
+        assert compare_to_pattern(bmp, (0, 0), pattern.rect) == []
+    exit_program(wine, proc, by_message=True)

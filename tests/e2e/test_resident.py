@@ -84,13 +84,16 @@ def post_tray_click(wine):
     wine.probe.post(WM_TRAYNOTIFY, TRAY_ICON_ID, WM_LBUTTONDOWN, cls="tamblit95")
 
 
-def open_full_sign_on(wine):
-    wine.click_tray_icon(button=1)
+def open_full_sign_on(wine, by_message=False):
+    if by_message:
+        post_tray_click(wine)  # a Wine desktop window keeps the tray inside it
+    else:
+        wine.click_tray_icon(button=1)
     return wine.wait_for(lambda: full_sign_on(wine), 15, "the full sign-on box")
 
 
-def exit_program(wine, proc):
-    open_full_sign_on(wine)
+def exit_program(wine, proc, by_message=False):
+    open_full_sign_on(wine, by_message)
     wine.probe.press(ID_EXIT, ctlclass="Button", caption=CAPTION, cls=DIALOG)
     # Wine spends a few seconds unmapping windows without a window manager.
     assert proc.wait(60) == 0

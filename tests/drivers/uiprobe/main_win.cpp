@@ -36,6 +36,7 @@
 //   procs                    running Windows processes
 //   terminate --pid N        TerminateProcess on a Windows process id
 //   screen                   screen size, depth, raster caps, system palette
+//   mode --value WxH         change the display mode (ChangeDisplaySettingsA)
 //   capture --rect x,y,w,h --bpp 8|24 --path F   screen area into a BMP file
 //   textfit --value FACE,POINTS   each label's and button's text measured in
 //                            that font against its control's size
@@ -140,6 +141,7 @@ int main(int argc, char** argv) {
     if (c == "procs") return CmdProcs(o);
     if (c == "terminate") return CmdTerminate(o);
     if (c == "screen") return CmdScreen(o);
+    if (c == "mode") return CmdMode(o);
     if (c == "textfit") return CmdTextFit(o);
     if (c == "capture") return CmdCapture(o);
     if (c == "clipboard") return CmdClipboard(o);

@@ -44,6 +44,29 @@ int CmdScreen(const Options& o) {
     return Finish(o, j, kDone);
 }
 
+// A new display mode, as the display settings set one: the system tells
+// every top-level window with WM_DISPLAYCHANGE before this returns.
+int CmdMode(const Options& o) {
+    DEVMODEA mode;
+    memset(&mode, 0, sizeof mode);
+    mode.dmSize = sizeof mode;
+    unsigned long w = 0, h = 0;
+    if (sscanf(o.value.c_str(), "%lux%lu", &w, &h) != 2 || w == 0 || h == 0)
+        return Fail(o, kUsage, "mode needs --value WxH");
+    mode.dmPelsWidth = w;
+    mode.dmPelsHeight = h;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    LONG result = ChangeDisplaySettingsA(&mode, 0);
+    if (result != DISP_CHANGE_SUCCESSFUL)
+        return Fail(o, kFailed, "ChangeDisplaySettingsA: " + std::to_string(result));
+    Json j;
+    j.begin('{');
+    j.knum("width", GetSystemMetrics(SM_CXSCREEN));
+    j.knum("height", GetSystemMetrics(SM_CYSCREEN));
+    j.end('}');
+    return Finish(o, j, kDone);
+}
+
 // An independent screen capture for checking test patterns: BitBlt from the
 // screen, GetDIBits to 8 or 24 bits, one BMP file.
 int CmdCapture(const Options& o) {

@@ -116,6 +116,7 @@ int CmdFocus(const Options& o, bool sendKeys);
 int CmdHotKey(const Options& o, bool justTry);
 // screen_win.cpp
 int CmdScreen(const Options& o);
+int CmdMode(const Options& o);
 // textfit_win.cpp
 int CmdTextFit(const Options& o);
 int CmdCapture(const Options& o);
