@@ -343,7 +343,7 @@ def scale_figures(session, runs, rounds):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--rounds", type=int, default=3)
+    parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--runs", type=int, default=15, help="snapshots per snap_bench process")
     parser.add_argument("--xwd", type=int, default=15, help="xwd processes per round")
     parser.add_argument("--presses", type=int, default=6, help="hot key presses per process")
@@ -351,7 +351,7 @@ def main():
     parser.add_argument("--figures", default="1234", help="which figures to take (1, 2, 3, 4)")
     parser.add_argument("--peer", help="another build's tamblit95.exe, whose resident figures are taken in turn with ours")
     parser.add_argument("--scale-runs", type=int, default=10, help="snapshots per process for the scale figures (4)")
-    parser.add_argument("--scale-rounds", type=int, default=3, help="processes per display for the scale figures (4)")
+    parser.add_argument("--scale-rounds", type=int, default=8, help="processes per display for the scale figures (4)")
     args = parser.parse_args()
 
     session = harness.Session()
