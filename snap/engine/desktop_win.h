@@ -28,9 +28,9 @@ int DisplayDepth();
 void ForgetDisplay();
 
 // Paints black the parts of rect (screen coordinates, copied into memoryDc at
-// 0,0) that no monitor (as kept since ForgetDisplay) shows: the screen has no pixels there and a copy from
-// it brings back whatever the platform keeps. False when that could not be
-// done.
+// 0,0) that no monitor (as kept since ForgetDisplay) shows: the screen has no
+// pixels there and a copy from it brings back whatever the platform keeps.
+// False when that could not be done.
 bool BlackenOffMonitorParts(HDC memoryDc, const RECT *rect);
 
 // A bitmap compatible with the display holding the whole desktop as it is
