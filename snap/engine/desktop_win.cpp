@@ -100,11 +100,10 @@ static void LearnDisplay()
     g_display.known = true;
 }
 
-static const DesktopLayout &KnownLayout()
+static void KnowDisplay()
 {
     if (!g_display.known)
         LearnDisplay();
-    return g_display.layout;
 }
 
 void ForgetDisplay()
@@ -114,14 +113,14 @@ void ForgetDisplay()
 
 int DisplayDepth()
 {
-    if (!g_display.known)
-        LearnDisplay();
+    KnowDisplay();
     return g_display.bitsPerPixel;
 }
 
 void DesktopBounds(RECT *bounds)
 {
-    *bounds = KnownLayout().bounds;
+    KnowDisplay();
+    *bounds = g_display.layout.bounds;
 }
 
 void ReadDesktopLayout(DesktopLayout *layout)
@@ -133,7 +132,8 @@ void ReadDesktopLayout(DesktopLayout *layout)
 
 bool BlackenOffMonitorParts(HDC memoryDc, const RECT *rect)
 {
-    const DesktopLayout &layout = KnownLayout();
+    KnowDisplay();
+    const DesktopLayout &layout = g_display.layout;
     if (layout.monitorCount == 0)
         return true;
     // Most often one monitor holds the whole rectangle: nothing to paint,
