@@ -24,7 +24,7 @@
 #include "bench/file_capture_win.h"
 #include "snap/engine/warm_up_win.h"
 #include "snap/settings/snap_settings.h"
-#include "snap/shell/app_state_win.h"
+#include "snap/common/app_state_win.h"
 
 enum { BENCH_HOTKEY_ID = 1, KEY_S = 'S', WINDOW_SIZE = 200, DIALOG_SHOWN_MS = 300 };
 static const char WINDOW_NAME[] = "Hotkey Bench";

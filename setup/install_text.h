@@ -6,6 +6,9 @@
 // Size of every path buffer of the installer.
 const size_t SETUP_PATH_SIZE = 260;
 
+// The Program Manager group whose items Windows starts at logon.
+constexpr char STARTUP_GROUP[] = "StartUp";
+
 // The installation directory: the drive of the Windows directory ("C:" when
 // it starts with a letter and a colon, nothing otherwise) followed by
 // "\Program Files\Tamblit95". False, with out empty, when it does not fit.

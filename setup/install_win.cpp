@@ -7,13 +7,13 @@
 #include <string.h>
 
 #include "setup/install_text.h"
-#include "snap/shell/ansi_text_win.h"
-#include "snap/shell/program_path.h"
+#include "snap/common/ansi_text_win.h"
+#include "snap/common/registry_win.h"
+#include "snap/common/program_path.h"
 #include "setup/progman_win.h"
 #include "setup/setup_ui_win.h"
 
 const char ITEM_NAME[] = "Tamblit 95";
-const char STARTUP_GROUP[] = "StartUp";
 const char GROUP_MEMORY_KEY[] = "SOFTWARE\\Tamblit\\CurrentVersion\\Uninstall\\Program Group";
 const char GROUP_MEMORY_VALUE[] = "Tamblit95";
 const char UNINSTALL_ENTRY_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tamblit95";
@@ -174,20 +174,6 @@ static int CopyInstallFiles(const char *const *table, const char *targetDir)
     return 0;
 }
 
-void SetRegistryString(HKEY parent, const char *subkey, const char *valueName,
-                              const char *text)
-{
-    static char noClass[] = "";
-    HKEY key;
-    DWORD disposition;
-    if (RegCreateKeyExA(parent, subkey, 0, noClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
-                        &key, &disposition) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
-                   static_cast<DWORD>(strlen(text) + 1));
-    RegCloseKey(key);
-}
-
 static void WriteUninstallEntry(const char *directory)
 {
     static char noClass[] = "";
@@ -196,10 +182,10 @@ static void WriteUninstallEntry(const char *directory)
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, noClass, REG_OPTION_NON_VOLATILE,
                         KEY_ALL_ACCESS, NULL, &uninstall, &disposition) != ERROR_SUCCESS)
         return;
-    SetRegistryString(uninstall, UNINSTALL_SUBKEY, "DisplayName", ITEM_NAME);
+    WriteRegString(uninstall, UNINSTALL_SUBKEY, "DisplayName", ITEM_NAME);
     char command[SETUP_PATH_SIZE + 8];
     if (MakeUninstallCommand(command, sizeof command, directory))
-        SetRegistryString(uninstall, UNINSTALL_SUBKEY, "UninstallString", command);
+        WriteRegString(uninstall, UNINSTALL_SUBKEY, "UninstallString", command);
     RegCloseKey(uninstall);
 }
 
@@ -224,6 +210,6 @@ int InstallProgram(const char *group, int startUp)
     if (startUp == 1)
         result = AddProgramItem(ITEM_NAME, directory, STARTUP_GROUP, PROGRAM_FILE);
     WriteUninstallEntry(directory);
-    SetRegistryString(HKEY_LOCAL_MACHINE, GROUP_MEMORY_KEY, GROUP_MEMORY_VALUE, group);
+    WriteRegString(HKEY_LOCAL_MACHINE, GROUP_MEMORY_KEY, GROUP_MEMORY_VALUE, group);
     return result;
 }

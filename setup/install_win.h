@@ -4,7 +4,6 @@
 
 // Names shared by the installation and the removal.
 extern const char ITEM_NAME[];            // "Tamblit 95"
-extern const char STARTUP_GROUP[];        // "StartUp"
 extern const char GROUP_MEMORY_KEY[];     // where the chosen group is remembered (HKLM)
 extern const char GROUP_MEMORY_VALUE[];
 extern const char UNINSTALL_ENTRY_KEY[];  // HKLM
@@ -16,7 +15,3 @@ bool GetInstallDirectory(char *out);
 // Installs for the group, adding a second item to StartUp when startUp is 1.
 // 0 when complete; otherwise the result of the step that stopped it.
 int InstallProgram(const char *group, int startUp);
-
-// Creates or opens parent\subkey and sets one text value there; nothing when
-// the key cannot be had.
-void SetRegistryString(HKEY parent, const char *subkey, const char *valueName, const char *text);

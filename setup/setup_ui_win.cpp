@@ -4,7 +4,7 @@
 #include <stdio.h>
 
 #include "setup/setup_res.h"
-#include "snap/shell/center_window_win.h"
+#include "snap/common/center_window_win.h"
 
 HINSTANCE g_hInstance = NULL;
 HWND g_hwndSetup = NULL;

@@ -5,7 +5,7 @@
 #include <string.h>
 
 #include "setup/install_text.h"
-#include "setup/install_win.h"
+#include "snap/common/registry_win.h"
 #include "setup/progman_text.h"
 #include "setup/setup_ui_win.h"
 
@@ -68,7 +68,7 @@ static bool SpecialFolder(int csidl, char *out, bool *made = NULL)
 
 static void RecordMade(const char *path, const char *what)
 {
-    SetRegistryString(HKEY_LOCAL_MACHINE, RECORD_KEY, path, what);
+    WriteRegString(HKEY_LOCAL_MACHINE, RECORD_KEY, path, what);
 }
 
 int FillGroupFolderList(HWND listBox)

@@ -5,7 +5,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "snap/shell/ansi_text.h"
+#include "snap/common/ansi_text.h"
 
 enum {
     SNAPSHOT_PATH_SIZE = 150,   // the path buffer the Save dialog is given

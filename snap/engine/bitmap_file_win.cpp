@@ -10,10 +10,10 @@
 #include "snap/settings/settings_rules.h"
 #include "snap/settings/settings_store_win.h"
 #include "snap/settings/snap_settings.h"
-#include "snap/shell/app_state_win.h"
-#include "snap/shell/ansi_text_win.h"
-#include "snap/shell/message_box_win.h"
-#include "snap/shell/snap_sound_win.h"
+#include "snap/common/app_state_win.h"
+#include "snap/common/ansi_text_win.h"
+#include "snap/common/message_box_win.h"
+#include "snap/common/snap_sound_win.h"
 
 static const char SAVE_TITLE[] = "Save Snapshot";
 // The literal adds the final zero.

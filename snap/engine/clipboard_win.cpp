@@ -6,8 +6,8 @@
 #include "snap/engine/dib_layout.h"
 #include "snap/engine/gdi_guards_win.h"
 #include "snap/engine/snap_result.h"
-#include "snap/shell/message_box_win.h"
-#include "snap/shell/snap_sound_win.h"
+#include "snap/common/message_box_win.h"
+#include "snap/common/snap_sound_win.h"
 
 static const char COPIED[] = "Snapshot copied to Clipboard.";
 

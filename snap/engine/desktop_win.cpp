@@ -3,8 +3,6 @@
 #include <string.h>
 
 #include "snap/engine/gdi_guards_win.h"
-#include "snap/engine/snap_result.h"
-#include "snap/engine/snapshot_dib_win.h"
 
 // Windows 95 and NT 4.0 lack these; they are looked up so that the program
 // still loads there.
@@ -160,32 +158,4 @@ bool BlackenOffMonitorParts(HDC memoryDc, const RECT *rect)
     }
     return kind == NULLREGION ||
            FillRgn(memoryDc, uncovered, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-}
-
-int FreezeDesktop(RECT *desktop, HBITMAP *frozen)
-{
-    *frozen = NULL;
-    DesktopBounds(desktop);
-    DcGuard display(CreateDCA("DISPLAY", NULL, NULL, NULL));
-    if (!display)
-        return NoDisplay;
-    DcGuard memory(CreateCompatibleDC(display));
-    if (!memory)
-        return NoMemory;
-    GdiObjectGuard bitmap(CreateCompatibleBitmap(display, desktop->right - desktop->left,
-                                                 desktop->bottom - desktop->top));
-    if (!bitmap.object)
-        return NoMemory;
-    int result;
-    {
-        SelectGuard selected(memory, bitmap.object);
-        if (!selected.previous)
-            return CaptureFailed;
-        result = CaptureScreenRect(display, memory, desktop, NULL);
-    }
-    if (result != Ok)
-        return result;
-    *frozen = static_cast<HBITMAP>(bitmap.object);
-    bitmap.object = NULL;  // the caller's now
-    return Ok;
 }

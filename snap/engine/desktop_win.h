@@ -32,9 +32,3 @@ void ForgetDisplay();
 // pixels there and a copy from it brings back whatever the platform keeps.
 // False when that could not be done.
 bool BlackenOffMonitorParts(HDC memoryDc, const RECT *rect);
-
-// A bitmap compatible with the display holding the whole desktop as it is
-// now, its top-left pixel at desktop->left/top, with black where no monitor
-// is. Returns Ok, NoDisplay, NoMemory or CaptureFailed (SnapResult); *frozen
-// is NULL unless the result is Ok.
-int FreezeDesktop(RECT *desktop, HBITMAP *frozen);

@@ -7,8 +7,8 @@
 #include "snap/engine/snap_result.h"
 #include "snap/res/resource.h"
 #include "snap/settings/snap_settings.h"
-#include "snap/shell/app_state_win.h"
-#include "snap/shell/center_window_win.h"
+#include "snap/common/app_state_win.h"
+#include "snap/common/center_window_win.h"
 
 static_assert(sizeof(PRINTDLGA) == 66, "the print dialog record as Windows 95 knows it");
 static_assert(sizeof(DOCINFOA) == 20, "the document record as Windows 95 knows it");

@@ -8,8 +8,8 @@
 #include "snap/engine/snap_result.h"
 #include "snap/engine/snapshot_dib_win.h"
 #include "snap/settings/snap_settings.h"
-#include "snap/shell/message_box_win.h"
-#include "snap/shell/snap_sound_win.h"
+#include "snap/common/message_box_win.h"
+#include "snap/common/snap_sound_win.h"
 
 static const char DISPLAY_DRIVER[] = "DISPLAY";
 static const char PRINT_DOC_NAME[] = "Screen Snapshot";

@@ -7,7 +7,7 @@
 #include <stdint.h>
 
 #include "snap/settings/snap_settings.h"
-#include "snap/shell/ansi_text.h"
+#include "snap/common/ansi_text.h"
 
 // --- Snapshot directory ----------------------------------------------------
 

@@ -3,9 +3,9 @@
 #include <commctrl.h>
 
 #include "snap/settings/snap_settings.h"
-#include "snap/shell/app_state_win.h"
+#include "snap/common/app_state_win.h"
 #include "snap/shell/hotkey_keys.h"
-#include "snap/shell/message_box_win.h"
+#include "snap/common/message_box_win.h"
 
 #include <stdio.h>
 

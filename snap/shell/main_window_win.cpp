@@ -6,10 +6,10 @@
 #include "snap/engine/warm_up_win.h"
 #include "snap/settings/settings_store_win.h"
 #include "snap/settings/snap_settings.h"
-#include "snap/shell/app_state_win.h"
+#include "snap/common/app_state_win.h"
 #include "snap/shell/hotkey_win.h"
 #include "snap/shell/preview_win.h"
-#include "snap/shell/program_path_win.h"
+#include "snap/common/program_path_win.h"
 #include "snap/shell/signon_dlg_win.h"
 #include "snap/shell/tray_win.h"
 

@@ -3,15 +3,16 @@
 #include <windowsx.h>
 
 #include "snap/engine/desktop_win.h"
+#include "snap/engine/freeze_win.h"
 #include "snap/engine/gdi_guards_win.h"
 #include "snap/engine/snap_result.h"
 #include "snap/engine/snapshot_win.h"
 #include "snap/settings/snap_settings.h"
-#include "snap/shell/app_state_win.h"
+#include "snap/common/app_state_win.h"
 #include "snap/shell/main_window_bounds_win.h"
-#include "snap/shell/message_box_win.h"
+#include "snap/common/message_box_win.h"
 #include "snap/shell/preview_geometry.h"
-#include "snap/shell/snap_sound_win.h"
+#include "snap/common/snap_sound_win.h"
 
 static const char PREVIEW_CAPTION[] = "Snapshot Preview";
 static const char FIRST_LINE[] = "A model of the screen is shown below.";

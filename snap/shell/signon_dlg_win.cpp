@@ -3,11 +3,11 @@
 #include <commctrl.h>
 
 #include "snap/res/resource.h"
-#include "snap/settings/setup_dlg_win.h"
+#include "snap/shell/setup_dlg_win.h"
 #include "snap/settings/snap_settings.h"
-#include "snap/shell/app_state_win.h"
-#include "snap/shell/center_window_win.h"
-#include "snap/shell/program_path_win.h"
+#include "snap/common/app_state_win.h"
+#include "snap/common/center_window_win.h"
+#include "snap/common/program_path_win.h"
 
 enum {
     SIGNON_TIMER_ID = 1,

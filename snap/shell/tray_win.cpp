@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "snap/shell/app_state_win.h"
+#include "snap/common/app_state_win.h"
 #include "snap/shell/signon_dlg_win.h"
 
 // The record in its first form, which every shell since Windows 95 accepts:

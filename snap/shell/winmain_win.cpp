@@ -4,10 +4,10 @@
 
 #include <commctrl.h>
 
-#include "snap/shell/app_state_win.h"
+#include "snap/common/app_state_win.h"
 #include "snap/shell/main_window_bounds_win.h"
 #include "snap/shell/main_window_win.h"
-#include "snap/shell/message_box_win.h"
+#include "snap/common/message_box_win.h"
 
 static const char MAIN_CLASS[] = "tamblit95";
 static const char MAIN_CAPTION[] = "Tamblit 95";

@@ -16,9 +16,9 @@
 #include <string.h>
 
 #include "snap/settings/settings_store_win.h"
-#include "snap/settings/setup_dlg_win.h"
+#include "snap/shell/setup_dlg_win.h"
 #include "snap/settings/snap_settings.h"
-#include "snap/shell/app_state_win.h"
+#include "snap/common/app_state_win.h"
 #include "snap/shell/hotkey_win.h"
 
 static HWND CreateStandInMainWindow()

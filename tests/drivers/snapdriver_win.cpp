@@ -30,8 +30,8 @@
 #include "snap/engine/snapshot_win.h"
 #include "snap/settings/settings_store_win.h"
 #include "snap/settings/snap_settings.h"
-#include "snap/shell/app_state_win.h"
-#include "snap/shell/program_path_win.h"
+#include "snap/common/app_state_win.h"
+#include "snap/common/program_path_win.h"
 
 static void WriteText(const char *path, const char *text)
 {

@@ -21,7 +21,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "snap/shell/app_state_win.h"
+#include "snap/common/app_state_win.h"
 #include "snap/shell/tray_win.h"
 
 namespace {

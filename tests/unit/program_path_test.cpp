@@ -4,7 +4,7 @@
 #include <string>
 
 #include "tests/unit/ansi_steps.h"
-#include "snap/shell/program_path.h"
+#include "snap/common/program_path.h"
 
 TEST(JoinProgramPath, ReplacesTheFileNameOfTheModule)
 {

@@ -6,7 +6,7 @@
 
 #include "tests/unit/ansi_steps.h"
 #include "setup/install_text.h"
-#include "snap/shell/program_path.h"
+#include "snap/common/program_path.h"
 #include "setup/progman_text.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #pragma once
 #include <stddef.h>
 
-#include "snap/shell/ansi_text.h"
+#include "snap/common/ansi_text.h"
 
 // Writes the directory part of modulePath (everything up to and including the
 // last '\\', '/' or ':') followed by name into out. Returns false, with out

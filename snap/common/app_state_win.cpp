@@ -1,4 +1,4 @@
-#include "snap/shell/app_state_win.h"
+#include "snap/common/app_state_win.h"
 
 HINSTANCE g_hInstance;
 HWND g_hwndMain;

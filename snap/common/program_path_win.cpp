@@ -1,10 +1,10 @@
-#include "snap/shell/program_path_win.h"
+#include "snap/common/program_path_win.h"
 
 #include <windows.h>
 
-#include "snap/shell/ansi_text_win.h"
-#include "snap/shell/app_state_win.h"
-#include "snap/shell/program_path.h"
+#include "snap/common/ansi_text_win.h"
+#include "snap/common/app_state_win.h"
+#include "snap/common/program_path.h"
 
 bool MakeProgramFilePath(char *out, size_t outSize, const char *name)
 {

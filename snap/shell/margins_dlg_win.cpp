@@ -1,11 +1,11 @@
-#include "snap/settings/margins_dlg_win.h"
+#include "snap/shell/margins_dlg_win.h"
 
 #include "snap/res/resource.h"
 #include "snap/settings/margin_text.h"
 #include "snap/settings/snap_settings.h"
-#include "snap/shell/app_state_win.h"
-#include "snap/shell/center_window_win.h"
-#include "snap/shell/message_box_win.h"
+#include "snap/common/app_state_win.h"
+#include "snap/common/center_window_win.h"
+#include "snap/common/message_box_win.h"
 
 #include <stdio.h>
 

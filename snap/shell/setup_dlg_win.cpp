@@ -1,19 +1,19 @@
-#include "snap/settings/setup_dlg_win.h"
+#include "snap/shell/setup_dlg_win.h"
 
 #include <commctrl.h>
 
 #include "snap/res/resource.h"
-#include "snap/settings/margins_dlg_win.h"
+#include "snap/shell/margins_dlg_win.h"
 #include "snap/settings/settings_rules.h"
 #include "snap/settings/settings_store_win.h"
 #include "snap/settings/snap_settings.h"
-#include "snap/shell/display_depth_win.h"
-#include "snap/shell/ansi_text_win.h"
-#include "snap/shell/app_state_win.h"
-#include "snap/shell/center_window_win.h"
+#include "snap/common/display_depth_win.h"
+#include "snap/common/ansi_text_win.h"
+#include "snap/common/app_state_win.h"
+#include "snap/common/center_window_win.h"
 #include "snap/shell/hotkey_keys.h"
 #include "snap/shell/hotkey_win.h"
-#include "snap/shell/message_box_win.h"
+#include "snap/common/message_box_win.h"
 
 #include <stdio.h>
 

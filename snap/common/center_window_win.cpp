@@ -1,4 +1,4 @@
-#include "snap/shell/center_window_win.h"
+#include "snap/common/center_window_win.h"
 
 void CenterWindow(HWND hwnd)
 {

@@ -1,4 +1,4 @@
-#include "snap/shell/message_box_win.h"
+#include "snap/common/message_box_win.h"
 
 static const char ERROR_CAPTION[] = "Error";
 static const char INFO_CAPTION[] = "Tamblit 95";

@@ -1,4 +1,4 @@
-#include "snap/shell/program_path.h"
+#include "snap/common/program_path.h"
 
 #include <string.h>
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "snap/shell/ansi_text.h"
+#include "snap/common/ansi_text.h"
 
 inline const char *AnsiNextChar(const char *text)
 {

@@ -1,4 +1,4 @@
-#include "snap/shell/display_depth_win.h"
+#include "snap/common/display_depth_win.h"
 
 int DisplayBitsPerPixel(HWND hwnd)
 {

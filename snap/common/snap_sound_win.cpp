@@ -1,10 +1,10 @@
-#include "snap/shell/snap_sound_win.h"
+#include "snap/common/snap_sound_win.h"
 
 #include <windows.h>
 #include <mmsystem.h>
 
 #include "snap/settings/snap_settings.h"
-#include "snap/shell/program_path_win.h"
+#include "snap/common/program_path_win.h"
 
 static const char SOUND_FILE_NAME[] = "tamblit95.wav";
 
