@@ -13,6 +13,8 @@ extern HWND g_hwndOpenDialog;
 // Window messages and ids that cross between the shell's pieces.
 enum {
     SNAP_HOTKEY_ID = 1001,
+    // The keys of the kinds (SnapshotKeyKind order) follow it: 1002 to 1005.
+    SNAP_KIND_HOTKEY_ID_FIRST = 1002,
     WM_TRAYNOTIFY = WM_USER + 200,
     TRAY_ICON_ID = 100
 };

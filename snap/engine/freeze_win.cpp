@@ -2,8 +2,10 @@
 
 #include "snap/engine/desktop_win.h"
 #include "snap/engine/gdi_guards_win.h"
+#include "snap/engine/pointer_win.h"
 #include "snap/engine/snap_result.h"
 #include "snap/engine/snapshot_dib_win.h"
+#include "snap/settings/snap_settings.h"
 
 int FreezeDesktop(RECT *desktop, HBITMAP *frozen)
 {
@@ -25,6 +27,10 @@ int FreezeDesktop(RECT *desktop, HBITMAP *frozen)
         if (!selected.previous)
             return CaptureFailed;
         result = CaptureScreenRect(display, memory, desktop, NULL);
+        // Into the frozen picture, so that every area taken from it has the
+        // pointer where the screen showed it at the freeze.
+        if (result == Ok && SnapSettings.pointer)
+            DrawPointer(memory, desktop);
     }
     if (result != Ok)
         return result;

@@ -4,6 +4,7 @@
 #include "snap/engine/clipboard_win.h"
 #include "snap/engine/dib_layout.h"
 #include "snap/engine/gdi_guards_win.h"
+#include "snap/engine/pointer_win.h"
 #include "snap/engine/print_win.h"
 #include "snap/engine/snap_result.h"
 #include "snap/engine/snapshot_dib_win.h"
@@ -82,6 +83,10 @@ static int CaptureAndDeliver(HWND owner, const RECT *rect, int destination, HBIT
     int result = CaptureScreenRect(display, memory, rect, frozenScreen);
     if (result != Ok)
         return result;
+    // A frozen desktop has the pointer in it already, when it is wanted.
+    // A pointer that cannot be drawn costs the snapshot nothing else.
+    if (!frozenScreen && SnapSettings.pointer)
+        DrawPointer(memory, rect);
 
     SnapshotDib dib;
     if (packable) {

@@ -12,6 +12,7 @@
 #define IDC_SIGNON_HELP          1010
 #define IDC_SIGNON_PRESS_LABEL   1017
 #define IDC_SIGNON_HOTKEY        1018
+#define IDC_SIGNON_KIND_KEYS     1107
 
 // SETUP
 #define IDC_SETUP_DIRECTORY      1001
@@ -27,6 +28,15 @@
 #define IDC_SETUP_PAGESETUP      1014
 #define IDC_SETUP_TOCLIPBOARD    1015
 #define IDC_SETUP_HOTKEY         1016
+#define IDC_SETUP_KEYS           1100
+
+// KEYS (the hot key controls in the order of the kinds they take)
+#define IDC_KEYS_FULLSCREEN      1101
+#define IDC_KEYS_ACTIVEWINDOW    1102
+#define IDC_KEYS_AREA            1103
+#define IDC_KEYS_LASTAREA        1104
+#define IDC_KEYS_DELAY           1105
+#define IDC_KEYS_POINTER         1106
 
 // MARGINS (the edits stand in rows Left, Top, Right, Bottom)
 #define IDC_MARGIN_LEFT          1015

@@ -149,17 +149,25 @@ static const char DEFAULT_SNAPSHOT_DIR[] = "C:\\";
 enum { WORD_READ_SIZE = 50 };
 
 const SettingEntry SETTINGS_SCHEMA[] = {
-    {"Directories", "SnapshotDir", SETTING_DIRECTORY, SNAPSHOT_DIR_SIZE, DEFAULT_SNAPSHOT_DIR, 0, nullptr},
-    {"Format", "BitsPerPixel", SETTING_NUMBER, 0, nullptr, DEFAULT_BITS_PER_PIXEL, &SnapSettingsRecord::bitsPerPixel},
-    {"Source", "Area", SETTING_SOURCE, WORD_READ_SIZE, "Screen", 0, nullptr},
-    {"Destination", "Device", SETTING_DESTINATION, WORD_READ_SIZE, "File", 0, nullptr},
-    {"Preferences", "Sound", SETTING_SOUND, WORD_READ_SIZE, "On", 0, nullptr},
-    {"PageSetup", "LeftMargin", SETTING_NUMBER, 0, nullptr, DEFAULT_MARGIN, &SnapSettingsRecord::leftMargin},
-    {"PageSetup", "TopMargin", SETTING_NUMBER, 0, nullptr, DEFAULT_MARGIN, &SnapSettingsRecord::topMargin},
-    {"PageSetup", "RightMargin", SETTING_NUMBER, 0, nullptr, DEFAULT_MARGIN, &SnapSettingsRecord::rightMargin},
-    {"PageSetup", "BottomMargin", SETTING_NUMBER, 0, nullptr, DEFAULT_MARGIN, &SnapSettingsRecord::bottomMargin},
-    {"HotKey", "Code", SETTING_HOTKEY, HOTKEY_TEXT_SIZE, nullptr, DEFAULT_HOTKEY_CODE, nullptr},
-    {"Format", "FileType", SETTING_FILE_TYPE, WORD_READ_SIZE, "BMP", 0, nullptr},
+    {"Directories", "SnapshotDir", SETTING_DIRECTORY, SNAPSHOT_DIR_SIZE, DEFAULT_SNAPSHOT_DIR, 0, nullptr, 0},
+    {"Format", "BitsPerPixel", SETTING_NUMBER, 0, nullptr, DEFAULT_BITS_PER_PIXEL, &SnapSettingsRecord::bitsPerPixel, 0},
+    {"Source", "Area", SETTING_SOURCE, WORD_READ_SIZE, "Screen", 0, nullptr, 0},
+    {"Destination", "Device", SETTING_DESTINATION, WORD_READ_SIZE, "File", 0, nullptr, 0},
+    {"Preferences", "Sound", SETTING_SOUND, WORD_READ_SIZE, "On", 0, nullptr, 0},
+    {"PageSetup", "LeftMargin", SETTING_NUMBER, 0, nullptr, DEFAULT_MARGIN, &SnapSettingsRecord::leftMargin, 0},
+    {"PageSetup", "TopMargin", SETTING_NUMBER, 0, nullptr, DEFAULT_MARGIN, &SnapSettingsRecord::topMargin, 0},
+    {"PageSetup", "RightMargin", SETTING_NUMBER, 0, nullptr, DEFAULT_MARGIN, &SnapSettingsRecord::rightMargin, 0},
+    {"PageSetup", "BottomMargin", SETTING_NUMBER, 0, nullptr, DEFAULT_MARGIN, &SnapSettingsRecord::bottomMargin, 0},
+    {"HotKey", "Code", SETTING_HOTKEY, HOTKEY_TEXT_SIZE, nullptr, DEFAULT_HOTKEY_CODE, nullptr, 0},
+    {"Format", "FileType", SETTING_FILE_TYPE, WORD_READ_SIZE, "BMP", 0, nullptr, 0},
+    // No key of a kind until the user sets one, so that a first start
+    // takes nothing from other programs.
+    {"HotKeys", "FullScreen", SETTING_KIND_KEY, HOTKEY_TEXT_SIZE, nullptr, 0, nullptr, KeyFullScreen},
+    {"HotKeys", "ActiveWindow", SETTING_KIND_KEY, HOTKEY_TEXT_SIZE, nullptr, 0, nullptr, KeyActiveWindow},
+    {"HotKeys", "Area", SETTING_KIND_KEY, HOTKEY_TEXT_SIZE, nullptr, 0, nullptr, KeyArea},
+    {"HotKeys", "LastArea", SETTING_KIND_KEY, HOTKEY_TEXT_SIZE, nullptr, 0, nullptr, KeyLastArea},
+    {"Preferences", "Delay", SETTING_DELAY, 0, nullptr, 0, nullptr, 0},
+    {"Preferences", "Pointer", SETTING_POINTER, WORD_READ_SIZE, "Off", 0, nullptr, 0},
 };
 const size_t SETTINGS_SCHEMA_COUNT = sizeof SETTINGS_SCHEMA / sizeof SETTINGS_SCHEMA[0];
 
@@ -173,7 +181,7 @@ const SettingEntry *FindSettingEntry(SettingKind kind)
 
 void SettingDefaultText(const SettingEntry &e, char *out, size_t size)
 {
-    if (e.kind == SETTING_HOTKEY)
+    if (e.kind == SETTING_HOTKEY || e.kind == SETTING_KIND_KEY)
         FormatHotKeyCode(static_cast<uint16_t>(e.defaultNumber), out, size);
     else
         snprintf(out, size, "%s", e.defaultText ? e.defaultText : "");
@@ -199,10 +207,19 @@ void ApplySettingText(SnapSettingsRecord &record, const SettingEntry &e, const c
     case SETTING_HOTKEY:
         ScanHotKeyCode(text, &record.hotKeyCode);  // no number: the code stays
         break;
+    case SETTING_KIND_KEY:
+        // A key that cannot be read is no key, never a stray one.
+        if (!ScanHotKeyCode(text, &record.kindKeys[e.kindKey]))
+            record.kindKeys[e.kindKey] = 0;
+        break;
     case SETTING_FILE_TYPE:
         record.fileType = FileTypeFromWord(text);
         break;
+    case SETTING_POINTER:
+        record.pointer = SoundFromWord(text);  // the same On/Off words
+        break;
     case SETTING_NUMBER:
+    case SETTING_DELAY:
         break;
     }
 }
@@ -211,6 +228,9 @@ void ApplySettingNumber(SnapSettingsRecord &record, const SettingEntry &e, uint3
 {
     if (e.kind == SETTING_NUMBER && e.number)
         record.*e.number = static_cast<int32_t>(value);
+    // A wait beyond the longest one offered is cut to it, not taken as hours.
+    if (e.kind == SETTING_DELAY)
+        record.delay = value > MAX_SNAPSHOT_DELAY ? MAX_SNAPSHOT_DELAY : static_cast<int32_t>(value);
 }
 
 void SettingText(const SnapSettingsRecord &record, const SettingEntry &e, char *out, size_t size)
@@ -231,10 +251,17 @@ void SettingText(const SnapSettingsRecord &record, const SettingEntry &e, char *
     case SETTING_HOTKEY:
         FormatHotKeyCode(record.hotKeyCode, out, size);
         break;
+    case SETTING_KIND_KEY:
+        FormatHotKeyCode(record.kindKeys[e.kindKey], out, size);
+        break;
     case SETTING_FILE_TYPE:
         snprintf(out, size, "%s", FileTypeWord(record.fileType));
         break;
+    case SETTING_POINTER:
+        snprintf(out, size, "%s", SoundWord(record.pointer));
+        break;
     case SETTING_NUMBER:
+    case SETTING_DELAY:
         if (size)
             out[0] = '\0';
         break;
@@ -243,5 +270,57 @@ void SettingText(const SnapSettingsRecord &record, const SettingEntry &e, char *
 
 uint32_t SettingNumber(const SnapSettingsRecord &record, const SettingEntry &e)
 {
+    if (e.kind == SETTING_DELAY)
+        return static_cast<uint32_t>(record.delay);
     return (e.kind == SETTING_NUMBER && e.number) ? static_cast<uint32_t>(record.*e.number) : 0;
+}
+
+void FormatAreaText(const AreaRect &area, char *out, size_t size)
+{
+    snprintf(out, size, "%ld,%ld,%ld,%ld", static_cast<long>(area.left), static_cast<long>(area.top),
+             static_cast<long>(area.right), static_cast<long>(area.bottom));
+}
+
+// One decimal number of at most 32 bits at *p, blanks around it allowed;
+// *p moves past it.
+static bool ScanInt32(const char **p, int32_t *value)
+{
+    const char *s = *p;
+    while (*s == ' ')
+        ++s;
+    bool negative = *s == '-';
+    if (*s == '-' || *s == '+')
+        ++s;
+    if (*s < '0' || *s > '9')
+        return false;
+    int64_t n = 0;
+    for (; *s >= '0' && *s <= '9'; ++s) {
+        n = n * 10 + (*s - '0');
+        if (n > INT64_C(2147483648))
+            return false;
+    }
+    n = negative ? -n : n;
+    if (n > INT32_MAX)
+        return false;
+    while (*s == ' ')
+        ++s;
+    *value = static_cast<int32_t>(n);
+    *p = s;
+    return true;
+}
+
+bool ParseAreaText(const char *text, AreaRect *area)
+{
+    int32_t v[4];
+    const char *p = text;
+    for (int i = 0; i < 4; ++i) {
+        if (!ScanInt32(&p, &v[i]))
+            return false;
+        if (i < 3 && *p++ != ',')
+            return false;
+    }
+    if (*p != '\0' || v[2] <= v[0] || v[3] <= v[1])
+        return false;
+    *area = {v[0], v[1], v[2], v[3]};
+    return true;
 }

@@ -57,6 +57,24 @@ void FormatHotKeyCode(uint16_t code, char *out, size_t size);
 // gives false.
 bool ScanHotKeyCode(const char *text, uint16_t *code);
 
+// --- The last area ------------------------------------------------------
+
+// A rectangle in desktop pixels, right and bottom exclusive.
+struct AreaRect {
+    int32_t left, top, right, bottom;
+};
+
+enum { AREA_TEXT_SIZE = 50 };  // four signed 32-bit numbers, three commas, terminator
+
+// "left,top,right,bottom" in decimal.
+void FormatAreaText(const AreaRect &area, char *out, size_t size);
+
+// Reads what FormatAreaText wrote: four decimal numbers separated by commas,
+// nothing else (blanks around the numbers allowed). False, *area untouched,
+// for an empty or malformed text, a number out of range, or a rectangle
+// without area: none is remembered.
+bool ParseAreaText(const char *text, AreaRect *area);
+
 // --- Colour depth --------------------------------------------------------
 
 // The depth a snapshot is taken with, given the stored (or chosen) depth and
@@ -77,7 +95,10 @@ enum SettingKind {
     SETTING_DESTINATION,  // text: destination
     SETTING_SOUND,        // text: sound
     SETTING_HOTKEY,       // text: hotKeyCode
-    SETTING_FILE_TYPE     // text: fileType, written when a snapshot file is saved
+    SETTING_KIND_KEY,     // text: kindKeys[kindKey], the same form
+    SETTING_FILE_TYPE,    // text: fileType, written when a snapshot file is saved
+    SETTING_DELAY,        // 32-bit number: delay, kept to 0..MAX_SNAPSHOT_DELAY
+    SETTING_POINTER       // text: pointer ("On" or "Off")
 };
 
 struct SettingEntry {
@@ -88,13 +109,14 @@ struct SettingEntry {
     const char *defaultText;                // texts (the hot key's is formatted)
     int32_t defaultNumber;                  // numbers, and the default hot key code
     int32_t SnapSettingsRecord::*number;    // SETTING_NUMBER only
+    int kindKey;                            // SETTING_KIND_KEY: a SnapshotKeyKind
 };
 
 // Every stored value, in the order in which it is read and written.
 extern const SettingEntry SETTINGS_SCHEMA[];
 extern const size_t SETTINGS_SCHEMA_COUNT;
 
-inline bool SettingIsText(const SettingEntry &e) { return e.kind != SETTING_NUMBER; }
+inline bool SettingIsText(const SettingEntry &e) { return e.kind != SETTING_NUMBER && e.kind != SETTING_DELAY; }
 
 // The entry of a kind; null when the schema has none.
 const SettingEntry *FindSettingEntry(SettingKind kind);

@@ -59,3 +59,30 @@ void SaveSetting(int kind)
     if (e && CreateRegKey(HKEY_CURRENT_USER, SETTINGS_KEY_NAME, settingsKey))
         WriteSetting(settingsKey.key, *e);
 }
+
+static const char LAST_AREA_SUBKEY[] = "Source";
+static const char LAST_AREA_VALUE[] = "LastArea";
+
+void RememberLastArea(const RECT &rect)
+{
+    const AreaRect area = {rect.left, rect.top, rect.right, rect.bottom};
+    char text[AREA_TEXT_SIZE];
+    FormatAreaText(area, text, sizeof text);
+    KeyGuard settingsKey;
+    if (CreateRegKey(HKEY_CURRENT_USER, SETTINGS_KEY_NAME, settingsKey))
+        WriteRegString(settingsKey.key, LAST_AREA_SUBKEY, LAST_AREA_VALUE, text);
+}
+
+bool RecallLastArea(RECT *rect)
+{
+    KeyGuard settingsKey;
+    if (!OpenRegKey(HKEY_CURRENT_USER, SETTINGS_KEY_NAME, settingsKey))
+        return false;
+    char text[AREA_TEXT_SIZE];
+    ReadRegString(settingsKey.key, LAST_AREA_SUBKEY, LAST_AREA_VALUE, "", text, sizeof text);
+    AreaRect area;
+    if (!ParseAreaText(text, &area))
+        return false;
+    SetRect(rect, area.left, area.top, area.right, area.bottom);
+    return true;
+}

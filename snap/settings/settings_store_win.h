@@ -14,3 +14,10 @@ int SaveSettings();
 // Writes the one value of that kind from the record (the file type when a
 // snapshot file is saved). Silent on failure.
 void SaveSetting(int kind);
+
+// The rectangle of the last area snapshot, in desktop pixels, kept under
+// Source\LastArea as it is taken so that the last-area key finds it after a
+// restart. RecallLastArea is false when none is kept, or what is kept is
+// not a rectangle with an area.
+void RememberLastArea(const RECT &rect);
+bool RecallLastArea(RECT *rect);

@@ -86,3 +86,51 @@ bool HotKeyName(uint16_t code, char *out, size_t size)
     }
     return true;
 }
+
+static const char *const KEY_PURPOSES[SNAP_KEY_COUNT] = {
+    "the source chosen in Setup", "the full screen", "the active window", "an area", "the last area"};
+static const char *const KIND_LABELS[SNAPSHOT_KEY_KINDS] = {"Full screen", "Active window", "Area",
+                                                            "Last area"};
+
+const char *SnapKeyPurpose(size_t index)
+{
+    return index < SNAP_KEY_COUNT ? KEY_PURPOSES[index] : "";
+}
+
+bool FindDuplicateKeys(const uint16_t codes[SNAP_KEY_COUNT], size_t *first, size_t *second)
+{
+    for (size_t i = 0; i < SNAP_KEY_COUNT; ++i) {
+        if (HotKeyVirtualKey(codes[i]) == 0)
+            continue;
+        for (size_t j = i + 1; j < SNAP_KEY_COUNT; ++j) {
+            // The extended-key flag is not part of what is registered.
+            if (HotKeyVirtualKey(codes[j]) == HotKeyVirtualKey(codes[i]) &&
+                HotKeyToModifiers(HotKeyFlags(codes[j])) == HotKeyToModifiers(HotKeyFlags(codes[i]))) {
+                *first = i;
+                *second = j;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool ListKindKeys(const uint16_t kindKeys[SNAPSHOT_KEY_KINDS], char *out, size_t size)
+{
+    if (size == 0)
+        return false;
+    out[0] = '\0';
+    size_t used = 0;
+    for (int k = 0; k < SNAPSHOT_KEY_KINDS; ++k) {
+        char name[40];
+        if (!HotKeyName(kindKeys[k], name, sizeof name))
+            continue;
+        int n = snprintf(out + used, size - used, "%s%s: %s", used ? "   " : "", KIND_LABELS[k], name);
+        if (n < 0 || (size_t)n >= size - used) {
+            out[0] = '\0';
+            return false;
+        }
+        used += (size_t)n;
+    }
+    return true;
+}

@@ -5,6 +5,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "snap/settings/snap_settings.h"
+
 // Modifier flags that the hot key control keeps in the high byte of its code
 // (HOTKEYF_SHIFT, HOTKEYF_CONTROL, HOTKEYF_ALT, HOTKEYF_EXT).
 enum {
@@ -34,3 +36,21 @@ inline unsigned char HotKeyVirtualKey(uint16_t code) { return (unsigned char)(co
 // included; returns false (out empty) when the code names no key or the text
 // does not fit.
 bool HotKeyName(uint16_t code, char *out, size_t size);
+
+// The program's keys as one list: index 0 is the hot key that takes the
+// source chosen in Setup, index 1 + k the key of SnapshotKeyKind k.
+enum { SNAP_KEY_COUNT = 1 + SNAPSHOT_KEY_KINDS };
+
+// What a key of the list takes, as a sentence continues after "for":
+// "the source chosen in Setup", "the full screen", ...
+const char *SnapKeyPurpose(size_t index);
+
+// The first two keys of the list that would be one and the same key for
+// RegisterHotKey (keys without a virtual key are none). False when there
+// are no such two.
+bool FindDuplicateKeys(const uint16_t codes[SNAP_KEY_COUNT], size_t *first, size_t *second);
+
+// "Full screen: Ctrl+Alt+F   Area: Ctrl+Alt+A": every key of a kind that is
+// set, for the sign-on box; empty when none is. False (out empty) when the
+// text does not fit.
+bool ListKindKeys(const uint16_t kindKeys[SNAPSHOT_KEY_KINDS], char *out, size_t size);

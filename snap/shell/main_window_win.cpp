@@ -1,8 +1,6 @@
 #include "snap/shell/main_window_win.h"
 
 #include "snap/engine/desktop_win.h"
-#include "snap/engine/print_win.h"
-#include "snap/engine/snapshot_win.h"
 #include "snap/engine/warm_up_win.h"
 #include "snap/settings/settings_store_win.h"
 #include "snap/settings/snap_settings.h"
@@ -10,6 +8,7 @@
 #include "snap/shell/hotkey_win.h"
 #include "snap/shell/preview_win.h"
 #include "snap/common/program_path_win.h"
+#include "snap/shell/snap_keys_win.h"
 #include "snap/shell/signon_dlg_win.h"
 #include "snap/shell/tray_win.h"
 
@@ -31,48 +30,8 @@ static void OnCreate(HWND hwnd)
     // Before the key is ours, so that no press waits behind it: the first
     // snapshot then costs what every later one does.
     WarmUpSnapshotPath();
-    RegisterSnapHotKeyOrTell(hwnd);
+    RegisterSnapHotKeysOrTell(hwnd);
     FixPreviewGeometry(hwnd);
-}
-
-// The rectangle of the window in the foreground, frame included and unclipped,
-// on whichever monitors it lies (the capture paints black what none shows).
-// False when there is none to take: no window is in the foreground (the user
-// is between windows) or it has no area.
-static bool ActiveWindowRect(RECT *rect)
-{
-    HWND foreground = GetForegroundWindow();
-    if (!foreground || !GetWindowRect(foreground, rect))
-        return false;
-    return !IsRectEmpty(rect);
-}
-
-static void OnHotKey(WPARAM id)
-{
-    // A press while a snapshot prints is dropped rather than started inside
-    // the print's dialogs.
-    if (id != SNAP_HOTKEY_ID || PrintInProgress())
-        return;
-
-    RECT rect;
-    switch (SnapSettings.source) {
-    case FullScreen:
-        // Every monitor: the rectangle that holds them all.
-        DesktopBounds(&rect);
-        break;
-    case ActiveWindow:
-        if (!ActiveWindowRect(&rect))
-            return;
-        break;
-    case SelectableArea:
-        // The snapshot follows when the user has dragged out an area.
-        OpenPreview(g_hwndMain);
-        return;
-    default:
-        return;
-    }
-    // The pipeline tells the user how it went; nothing more to do here.
-    TakeSnapshot(NULL, &rect, SnapSettings.destination, NULL, TRUE);
 }
 
 static void OnDestroy(HWND hwnd)
@@ -81,7 +40,8 @@ static void OnDestroy(HWND hwnd)
     char helpPath[PROGRAM_PATH_SIZE];
     if (MakeProgramFilePath(helpPath, sizeof helpPath, HELP_FILE))
         WinHelpA(hwnd, helpPath, HELP_QUIT, 0);
-    UnregisterHotKey(hwnd, SNAP_HOTKEY_ID);
+    StopSnapKeys(hwnd);
+    UnregisterSnapHotKeys(hwnd);
     PostQuitMessage(0);
 }
 
@@ -92,7 +52,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         OnCreate(hwnd);
         return 0;
     case WM_HOTKEY:
-        OnHotKey(wParam);
+        OnSnapHotKey(hwnd, wParam);
         return 0;
     case WM_TRAYNOTIFY:
         HandleTrayNotify(hwnd, wParam, lParam);
@@ -121,6 +81,10 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_LBUTTONUP:
         OnPreviewButtonUp(hwnd, lParam);
         return 0;
+    case WM_TIMER:
+        if (HandleSnapKeyTimer(hwnd, wParam) || HandleTrayMessage(hwnd, message, wParam))
+            return 0;
+        return DefWindowProcA(hwnd, message, wParam, lParam);
     default:
         if (HandleTrayMessage(hwnd, message, wParam))
             return 0;

@@ -7,6 +7,7 @@
 #include "snap/engine/gdi_guards_win.h"
 #include "snap/engine/snap_result.h"
 #include "snap/engine/snapshot_win.h"
+#include "snap/settings/settings_store_win.h"
 #include "snap/settings/snap_settings.h"
 #include "snap/common/app_state_win.h"
 #include "snap/shell/main_window_bounds_win.h"
@@ -262,6 +263,10 @@ void OnPreviewButtonUp(HWND hwnd, LPARAM lParam)
 
     if (!IsRectEmpty(&PreviewState.band)) {
         RECT rect = BandInImage(hwnd);
+        // Kept in desktop pixels for the last-area key, as it is taken.
+        RECT onDesktop = rect;
+        OffsetRect(&onDesktop, PreviewState.desktop.left, PreviewState.desktop.top);
+        RememberLastArea(onDesktop);
         // The cue sounded when the screen was frozen.
         PreviewState.delivering = TRUE;
         TakeSnapshot(hwnd, &rect, SnapSettings.destination, PreviewState.frozenBitmap, FALSE);

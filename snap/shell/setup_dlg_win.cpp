@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "snap/res/resource.h"
+#include "snap/shell/keys_dlg_win.h"
 #include "snap/shell/margins_dlg_win.h"
 #include "snap/settings/settings_rules.h"
 #include "snap/settings/settings_store_win.h"
@@ -24,6 +25,10 @@ namespace {
 const WPARAM HOTKEY_INVALID_COMBINATIONS = HKCOMB_NONE | HKCOMB_S;
 const LPARAM HOTKEY_ADDED_MODIFIER = HOTKEYF_ALT;
 
+// The keys dialog's choices while Setup is open; the record takes them with
+// Setup's OK or Save.
+KeyChoices g_keyChoices;
+
 void EnablePageSetup(HWND dlg)
 {
     EnableWindow(GetDlgItem(dlg, IDC_SETUP_PAGESETUP), IsDlgButtonChecked(dlg, IDC_SETUP_TOPRINTER) == BST_CHECKED);
@@ -33,6 +38,7 @@ BOOL OnInitDialog(HWND dlg)
 {
     g_hwndOpenDialog = dlg;
     CenterWindow(dlg);
+    ChoicesFromSettings(&g_keyChoices);
     // No more characters than the field can hold, its closing backslash included.
     SendDlgItemMessageA(dlg, IDC_SETUP_DIRECTORY, EM_LIMITTEXT, SNAPSHOT_DIR_SIZE - 1, 0);
     SetDlgItemTextA(dlg, IDC_SETUP_DIRECTORY, SnapSettings.snapshotDir);
@@ -119,6 +125,10 @@ bool OnOk(HWND dlg)
     if (HotKeyVirtualKey(hotKey) == 0)
         return Refuse(dlg, IDC_SETUP_HOTKEY,
                       "Choose a hot key: without one, no snapshot can be taken.");
+    if (!KeysDiffer(dlg, hotKey, g_keyChoices)) {
+        SetFocus(GetDlgItem(dlg, IDC_SETUP_HOTKEY));
+        return false;
+    }
 
     lstrcpynA(SnapSettings.snapshotDir, dir, sizeof SnapSettings.snapshotDir);
     SnapSettings.bitsPerPixel = IsChecked(dlg, IDC_SETUP_24BIT) ? 24 : 8;
@@ -130,6 +140,7 @@ bool OnOk(HWND dlg)
                                                                      : Clipboard;
     SnapSettings.sound = IsChecked(dlg, IDC_SETUP_SOUND) ? 1 : 0;
     SnapSettings.hotKeyCode = hotKey;
+    ChoicesToSettings(g_keyChoices);
     EndDialog(dlg, 1);
     return true;
 }
@@ -157,6 +168,10 @@ BOOL OnCommand(HWND dlg, WPARAM command)
     case IDC_SETUP_PAGESETUP:
         RunMarginsDialog(dlg);
         return TRUE;
+    case IDC_SETUP_KEYS:
+        RunKeysDialog(dlg, LOWORD(SendDlgItemMessageA(dlg, IDC_SETUP_HOTKEY, HKM_GETHOTKEY, 0, 0)),
+                      &g_keyChoices);
+        return TRUE;
     default:
         return FALSE;  // the sound box toggles itself
     }
@@ -181,9 +196,9 @@ int RunSetupDialog(HWND owner)
     // The hot key control's class must exist before the template is built;
     // registering it again is harmless.
     InitCommonControls();
-    UnregisterHotKey(g_hwndMain, SNAP_HOTKEY_ID);
+    UnregisterSnapHotKeys(g_hwndMain);
     int result = static_cast<int>(DialogBoxParamA(g_hInstance, "SETUP", owner, (DLGPROC)SetupDlgProc, 0));
     g_hwndOpenDialog = owner;
-    RegisterSnapHotKeyOrTell(g_hwndMain);
+    RegisterSnapHotKeysOrTell(g_hwndMain);
     return result;
 }

@@ -8,6 +8,7 @@
 #include "snap/common/app_state_win.h"
 #include "snap/common/center_window_win.h"
 #include "snap/common/program_path_win.h"
+#include "snap/shell/hotkey_keys.h"
 
 enum {
     SIGNON_TIMER_ID = 1,
@@ -39,9 +40,56 @@ static void ShowButtons(HWND dlg, int show)
         ShowWindow(GetDlgItem(dlg, id), show);
 }
 
+struct MoveBelow {
+    HWND line;
+    int top;
+    int by;
+};
+
+static BOOL CALLBACK MoveIfBelow(HWND child, LPARAM lParam)
+{
+    const MoveBelow *move = reinterpret_cast<const MoveBelow *>(lParam);
+    RECT r;
+    if (child == move->line || GetParent(child) != GetParent(move->line) || !GetWindowRect(child, &r))
+        return TRUE;
+    POINT at = {r.left, r.top};
+    ScreenToClient(GetParent(child), &at);
+    if (at.y >= move->top)
+        SetWindowPos(child, NULL, at.x, at.y + move->by, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return TRUE;
+}
+
+// The keys of the kinds, one line below the hot key when any is set. The
+// line makes room for itself, and gives it back when no key is left.
+static void ShowKindKeys(HWND dlg)
+{
+    char keys[200];
+    ListKindKeys(SnapSettings.kindKeys, keys, sizeof keys);
+    HWND line = GetDlgItem(dlg, IDC_SIGNON_KIND_KEYS);
+    SetWindowTextA(line, keys);
+    const bool show = keys[0] != '\0';
+    // Its own style: the box itself is not on screen yet when it opens.
+    if (show == ((GetWindowLongA(line, GWL_STYLE) & WS_VISIBLE) != 0))
+        return;
+    RECT r;
+    GetWindowRect(line, &r);
+    POINT at = {r.left, r.top};
+    ScreenToClient(dlg, &at);
+    const int height = r.bottom - r.top;
+    MoveBelow move = {line, show ? at.y : at.y + height, show ? height : -height};
+    EnumChildWindows(dlg, MoveIfBelow, reinterpret_cast<LPARAM>(&move));
+    RECT box;
+    GetWindowRect(dlg, &box);
+    SetWindowPos(dlg, NULL, 0, 0, box.right - box.left, box.bottom - box.top + move.by,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(line, show ? SW_SHOWNA : SW_HIDE);
+}
+
 static BOOL OnInitDialog(HWND dlg, BOOL startupForm)
 {
     g_hwndOpenDialog = dlg;
+    // Sized before it is centred.
+    ShowKindKeys(dlg);
     CenterWindow(dlg);
     SetDlgItemTextA(dlg, IDC_SIGNON_DESTINATION, DestinationLine());
     if (startupForm) {

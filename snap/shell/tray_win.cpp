@@ -22,6 +22,7 @@ enum { TRAY_RETRY_TIMER_ID = 2, TRAY_RETRY_MS = 2000, TRAY_RETRY_TRIES = 30 };
 static HICON g_trayIcon;         // the icon's small image, kept for re-adding
 static UINT g_taskbarCreated;    // the message a restarted shell broadcasts
 static int g_trayTriesLeft;
+static char g_trayTip[NOTIFYICONDATA_FIRST_TIP_SIZE] = "Tamblit 95";  // as shown now
 
 static BOOL NotifyIcon(HWND hwnd, DWORD message)
 {
@@ -39,7 +40,7 @@ static BOOL NotifyIcon(HWND hwnd, DWORD message)
     nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     nid.uCallbackMessage = WM_TRAYNOTIFY;
     nid.hIcon = g_trayIcon;
-    lstrcpynA(nid.szTip, TRAY_TIP, NOTIFYICONDATA_FIRST_TIP_SIZE);
+    lstrcpynA(nid.szTip, g_trayTip, NOTIFYICONDATA_FIRST_TIP_SIZE);
     return Shell_NotifyIconA(message, &nid);
 }
 
@@ -72,6 +73,12 @@ bool HandleTrayMessage(HWND hwnd, UINT message, WPARAM wParam)
         return true;
     }
     return false;
+}
+
+void SetTrayTip(HWND hwnd, const char *tip)
+{
+    lstrcpynA(g_trayTip, tip ? tip : TRAY_TIP, sizeof g_trayTip);
+    NotifyIcon(hwnd, NIM_MODIFY);
 }
 
 BOOL RemoveTrayIcon(HWND hwnd)

@@ -15,6 +15,9 @@ void ShowTrayIcon(HWND hwnd);
 // message was one of them and has been handled.
 bool HandleTrayMessage(HWND hwnd, UINT message, WPARAM wParam);
 
+// Shows tip (at most 63 characters) over the icon; NULL gives back "Tamblit 95".
+void SetTrayTip(HWND hwnd, const char *tip);
+
 // Removes hwnd's icon and stops any retry; returns the result of Shell_NotifyIconA.
 BOOL RemoveTrayIcon(HWND hwnd);
 

@@ -80,3 +80,33 @@ TEST(HotKeyName, NoKeyOrNoRoomGivesAnEmptyText)
     EXPECT_STREQ("", small);
     EXPECT_FALSE(HotKeyName(0x0353, small, 0));
 }
+
+TEST(SnapKeys, DuplicatesFoundAsRegisteredAndEmptyKeysNeverCollide)
+{
+    size_t first = 9, second = 9;
+    const uint16_t none[SNAP_KEY_COUNT] = {0x0353, 0, 0, 0, 0};
+    EXPECT_FALSE(FindDuplicateKeys(none, &first, &second));
+    const uint16_t distinct[SNAP_KEY_COUNT] = {0x0353, 0x0646, 0x0653, 0x0246, 0x0046};
+    EXPECT_FALSE(FindDuplicateKeys(distinct, &first, &second));
+    // The extended-key flag is not registered: Ctrl+Shift+S twice.
+    const uint16_t same[SNAP_KEY_COUNT] = {0x0353, 0x0646, 0, 0x0646, 0x0B53};
+    ASSERT_TRUE(FindDuplicateKeys(same, &first, &second));
+    EXPECT_EQ(first, 0u);
+    EXPECT_EQ(second, 4u);
+    EXPECT_STREQ(SnapKeyPurpose(0), "the source chosen in Setup");
+    EXPECT_STREQ(SnapKeyPurpose(4), "the last area");
+}
+
+TEST(SnapKeys, SignOnListsEveryKeySetAndRefusesWhatDoesNotFit)
+{
+    char out[120];
+    const uint16_t none[SNAPSHOT_KEY_KINDS] = {0, 0, 0, 0};
+    ASSERT_TRUE(ListKindKeys(none, out, sizeof out));
+    EXPECT_STREQ(out, "");
+    const uint16_t some[SNAPSHOT_KEY_KINDS] = {0x0646, 0, 0x0641, 0x002C};
+    ASSERT_TRUE(ListKindKeys(some, out, sizeof out));
+    EXPECT_STREQ(out, "Full screen: Ctrl+Alt+F   Area: Ctrl+Alt+A   Last area: Print Screen");
+    char small[30];
+    EXPECT_FALSE(ListKindKeys(some, small, sizeof small));
+    EXPECT_STREQ(small, "");
+}

@@ -78,6 +78,11 @@ TEST(SettingsSchema, NothingStoredGivesEveryDefault)
         EXPECT_EQ(r.bottomMargin, 50);
         EXPECT_EQ(r.hotKeyCode, 0x0353);
         EXPECT_EQ(r.fileType, BitmapFile);
+        // The new choices keep a first start as it was: no key, no wait, no pointer.
+        for (uint16_t key : r.kindKeys)
+            EXPECT_EQ(key, 0);
+        EXPECT_EQ(r.delay, 0);
+        EXPECT_EQ(r.pointer, 0);
     }
 }
 
@@ -96,8 +101,18 @@ TEST(SettingsSchema, SavedFormsAndRestartRestoreEveryField)
     r.bottomMargin = 125;
     r.hotKeyCode = 0x04A1;
     r.fileType = PngFile;
+    r.kindKeys[KeyFullScreen] = 0x0646;
+    r.kindKeys[KeyLastArea] = 0x002C;
+    r.delay = 5;
+    r.pointer = 1;
 
     FakeRegistry reg = Save(r);
+    EXPECT_EQ(reg["HotKeys\\FullScreen"].text, "0x0646");
+    EXPECT_EQ(reg["HotKeys\\ActiveWindow"].text, "0x0000");
+    EXPECT_EQ(reg["HotKeys\\LastArea"].text, "0x002C");
+    EXPECT_EQ(reg["Preferences\\Delay"].number, 5u);
+    EXPECT_FALSE(reg["Preferences\\Delay"].isText);
+    EXPECT_EQ(reg["Preferences\\Pointer"].text, "On");
     EXPECT_EQ(reg["Format\\FileType"].text, "PNG");
     EXPECT_EQ(reg["Directories\\SnapshotDir"].text, "d:\\Shots\\");
     EXPECT_EQ(reg["Source\\Area"].text, "Selected");
@@ -128,6 +143,20 @@ TEST(SettingsSchema, SavedFormsAndRestartRestoreEveryField)
     EXPECT_EQ(back.bottomMargin, 125);
     EXPECT_EQ(back.hotKeyCode, 0x04A1);
     EXPECT_EQ(back.fileType, PngFile);
+    EXPECT_EQ(back.kindKeys[KeyFullScreen], 0x0646);
+    EXPECT_EQ(back.kindKeys[KeyArea], 0);
+    EXPECT_EQ(back.kindKeys[KeyLastArea], 0x002C);
+    EXPECT_EQ(back.delay, 5);
+    EXPECT_EQ(back.pointer, 1);
+
+    // A wait past the longest offered is cut to it; an unreadable key is none.
+    reg["Preferences\\Delay"].number = 0xFFFFFFFFu;
+    reg["HotKeys\\FullScreen"].text = "none";
+    reg["Preferences\\Pointer"].text = "yes";
+    SnapSettingsRecord odd2 = Load(reg, 8);
+    EXPECT_EQ(odd2.delay, MAX_SNAPSHOT_DELAY);
+    EXPECT_EQ(odd2.kindKeys[KeyFullScreen], 0);
+    EXPECT_EQ(odd2.pointer, 0);
     // The store writes the type alone when a snapshot is saved.
     ASSERT_NE(FindSettingEntry(SETTING_FILE_TYPE), nullptr);
     EXPECT_STREQ(FindSettingEntry(SETTING_FILE_TYPE)->valueName, "FileType");
@@ -270,4 +299,27 @@ TEST(DepthRule, DeepDisplaysForce24AndOtherStoredDepthsBecome8)
     EXPECT_EQ(EffectiveBitsPerPixel(-24, 8), 8);
     FakeRegistry reg{{"Format\\BitsPerPixel", {false, "", 32}}};
     EXPECT_EQ(Load(reg, 8).bitsPerPixel, 8);
+}
+
+TEST(LastAreaText, RoundTripsAndAnythingElseIsNone)
+{
+    char text[AREA_TEXT_SIZE];
+    const AreaRect wide = {-2147483647 - 1, -600, 2147483647, 1080};
+    FormatAreaText(wide, text, sizeof text);
+    EXPECT_STREQ(text, "-2147483648,-600,2147483647,1080");
+    AreaRect back = {};
+    ASSERT_TRUE(ParseAreaText(text, &back));
+    EXPECT_EQ(back.left, wide.left);
+    EXPECT_EQ(back.bottom, 1080);
+    ASSERT_TRUE(ParseAreaText(" 10, 20 ,30,40", &back));
+    EXPECT_EQ(back.top, 20);
+    EXPECT_EQ(back.right, 30);
+
+    const AreaRect untouched = {1, 2, 3, 4};
+    for (const char *bad : {"", "10,20,30", "10,20,30,40,50", "10;20;30;40", "10,20,30,40x", "a,b,c,d",
+                            "30,20,10,40", "10,40,30,40", "2147483648,0,1,1", "10,,30,40", "-,0,1,1"}) {
+        AreaRect area = untouched;
+        EXPECT_FALSE(ParseAreaText(bad, &area)) << bad;
+        EXPECT_EQ(area.left, 1) << bad;
+    }
 }
