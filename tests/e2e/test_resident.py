@@ -27,10 +27,15 @@ TRAY_ICON_ID = 100
 
 _dirs = itertools.count(1)
 
+# The keys of the kinds, as stored under HotKeys, and the keys pressed.
+KIND_KEYS = {"FullScreen": ("ctrl+alt+f", 0x0646), "ActiveWindow": ("ctrl+alt+w", 0x0657),
+             "Area": ("ctrl+alt+a", 0x0641), "LastArea": ("ctrl+alt+l", 0x064C)}
+ID_KIND_KEYS = 1107
+
 
 # ---------------------------------------------------------------- helpers
 
-def fresh_settings(wine, source="Screen", destination="File", hot_key=None):
+def fresh_settings(wine, source="Screen", destination="File", hot_key=None, kind_keys=(), **prefs):
     """Settings of a first start, snapshots going to an empty folder of their own.
     Returns (Linux folder, the Windows text stored for it)."""
     wine.reg_delete_key(SETTINGS)
@@ -43,6 +48,11 @@ def fresh_settings(wine, source="Screen", destination="File", hot_key=None):
     wine.reg_set(SETTINGS + r"\Preferences", "Sound", "Off")
     if hot_key is not None:
         wine.reg_set(SETTINGS + r"\HotKey", "Code", f"0x{hot_key:04X}")
+    for kind in kind_keys:
+        wine.reg_set(SETTINGS + r"\HotKeys", kind, f"0x{KIND_KEYS[kind][1]:04X}")
+    for name, value in prefs.items():  # Delay (a number) or Pointer (a word)
+        wine.reg_set(SETTINGS + r"\Preferences", name, value,
+                     "REG_DWORD" if isinstance(value, int) else "REG_SZ")
     return folder, stored
 
 
@@ -111,13 +121,22 @@ def control(box, id):
     return next(c for c in box["children"] if c["id"] == id)
 
 
-def snapshot_through_hot_key(wine, folder, focus_window, name="snap.bmp"):
-    """Presses the hot key over focus_window, saves the file and returns its bytes."""
-    wine.press_keys("ctrl+shift+s", window=focus_window)
+def save_snapshot(wine, folder, name="snap.bmp"):
+    """Answers the Save dialog with folder/name and returns the file's bytes."""
     target = folder / name
     wine.probe.save_dialog_answer(target, caption="Save Snapshot", timeout=30)
     assert wine.probe.answer_message_box(CAPTION, timeout=30) == "Snapshot file created."
     return read_file_when_stable(target, timeout=30)
+
+
+def snapshot_through_hot_key(wine, folder, focus_window, name="snap.bmp", keys="ctrl+shift+s"):
+    """Presses the hot key over focus_window, saves the file and returns its bytes."""
+    wine.press_keys(keys, window=focus_window)
+    return save_snapshot(wine, folder, name)
+
+
+def visible_save_dialogs(wine):
+    return [w for w in wine.probe.list(caption="Save Snapshot", cls=DIALOG) if w["visible"]]
 
 
 # ---------------------------------------------------------------- tests
@@ -314,4 +333,59 @@ def test_tray_icon_comes_back_when_the_shell_restarts(wine):
     # The icon is the program's again: it answers a click.
     open_full_sign_on(wine)
     wine.probe.press(IDOK, ctlclass="Button", caption=CAPTION, cls=DIALOG)
+    exit_program(wine, proc)
+
+
+@pytest.mark.parametrize("kind", list(KIND_KEYS))
+def test_each_kind_of_snapshot_has_a_key_of_its_own(wine, kind):
+    from preview import drag, model_origin, wait_preview
+    # Setup's source is the active window: none of the keys below takes it.
+    folder, _ = fresh_settings(wine, source="Window", kind_keys=KIND_KEYS)
+    wine.reg_set(SETTINGS + r"\Source", "LastArea", "50,70,171,133")
+    proc = start_resident(wine)
+    assert not any(wine.probe.hotkey_free(keys) for keys, _ in KIND_KEYS.values())
+    box = open_full_sign_on(wine, by_message=True)
+    assert control(box, ID_KIND_KEYS)["text"] == ("Full screen: Ctrl+Alt+F   Active window: Ctrl+Alt+W"
+                                                  "   Area: Ctrl+Alt+A   Last area: Ctrl+Alt+L")
+    wine.probe.press(IDOK, ctlclass="Button", hwnd=box["hwnd"])
+    wine.probe.wait_gone(hwnd=box["hwnd"], timeout=15)
+    pattern = wine.start_pattern(40, 60, 200, 140, title="Kind Pattern")
+    screen = wine.probe.screen()
+
+    wine.press_keys(KIND_KEYS[kind][0], window="Kind Pattern")
+    if kind == "Area":
+        ox, oy = model_origin(wait_preview(wine), screen)
+        drag(wine, (ox + 20, oy + 30), (ox + 60, oy + 70))
+    bmp = read_bmp(save_snapshot(wine, folder))
+    x, y, w, h = {"FullScreen": (0, 0, screen["width"], screen["height"]),
+                  "ActiveWindow": pattern.rect, "Area": (40, 60, 80, 80),
+                  "LastArea": (50, 70, 121, 63)}[kind]
+    assert (bmp.width, bmp.height) == (w, h)
+    assert compare_to_pattern(bmp, (x, y), pattern.rect) == []
+    # The area taken is the last area from now on.
+    assert wine.reg_query(SETTINGS + r"\Source", "LastArea") == (
+        "REG_SZ", "40,60,120,140" if kind == "Area" else "50,70,171,133")
+    exit_program(wine, proc, by_message=True)
+
+
+def test_a_held_key_takes_one_snapshot_and_a_fresh_press_another(wine):
+    folder, _ = fresh_settings(wine, source="Screen")
+    proc = start_resident(wine)
+    wine.start_pattern(300, 300, 60, 40, title="Held Pattern")
+    wine.focus_window("Held Pattern")
+    wine.display.xdotool("keydown", "ctrl+shift+s")
+    try:
+        wine.probe.wait_window(caption="Save Snapshot", cls=DIALOG, visible=True, timeout=30)
+        holds_for(lambda: len(visible_save_dialogs(wine)) == 1, "one Save dialog while held", 3)
+    finally:
+        wine.display.xdotool("keyup", "ctrl+shift+s")
+    holds_for(lambda: len(visible_save_dialogs(wine)) == 1, "one Save dialog after", 1)
+    # Let go and pressed again, inside the open dialog: a nested snapshot.
+    wine.press_keys("ctrl+shift+s")
+    wine.wait_for(lambda: len(visible_save_dialogs(wine)) == 2, 30, "a second Save dialog")
+    for _ in range(2):
+        wine.probe.press(2, ctlclass="Button", hwnd=visible_save_dialogs(wine)[-1]["hwnd"])
+        time.sleep(0.5)
+    wine.wait_for(lambda: visible_save_dialogs(wine) == [], 30, "the Save dialogs gone")
+    assert list(folder.iterdir()) == []
     exit_program(wine, proc)
