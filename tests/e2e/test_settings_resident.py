@@ -198,3 +198,53 @@ def test_sign_on_keyboard_and_the_longest_hot_key(wine):
     box = open_full_sign_on(wine)
     press(wine, box["hwnd"], "alt+x")
     assert proc.wait(60) == 0
+
+
+ID_KEYS = 1100
+ID_KEY_FULLSCREEN, ID_KEY_ACTIVEWINDOW, ID_KEY_AREA, ID_KEY_LASTAREA = 1101, 1102, 1103, 1104
+ID_DELAY, ID_POINTER = 1105, 1106
+
+
+def test_keys_dialog_refuses_one_key_twice_and_save_keeps_every_choice(wine):
+    fresh_settings(wine)
+    proc = start_resident(wine)
+    box = open_full_sign_on(wine)
+    setup = open_setup(wine, box)
+    setup.press(ID_KEYS)
+    keys = {"hwnd": wine.probe.wait_window(caption="Snapshot Keys", cls=DIALOG, visible=True,
+                                           timeout=15)["hwnd"]}
+    for id, typed in ((ID_KEY_FULLSCREEN, "ctrl+alt+k"), (ID_KEY_AREA, "ctrl+alt+k"),
+                      (ID_KEY_LASTAREA, "ctrl+shift+s")):
+        wine.probe.keys(typed, id=id, **keys)
+    wine.probe.set_text(ID_DELAY, "31", **keys)
+    # Each refusal names what to put right, and the dialog stays for it.
+    for expected, (id, fix) in (
+            ("The delay is 0 to 30 seconds.", (ID_DELAY, "3")),
+            ("Ctrl+Shift+S is set both for the source chosen in Setup and for the last area. "
+             "Choose another key for one of them.", (ID_KEY_LASTAREA, "ctrl+alt+l")),
+            ("Ctrl+Alt+K is set both for the full screen and for an area. "
+             "Choose another key for one of them.", (ID_KEY_AREA, "ctrl+alt+j"))):
+        wine.probe.press(IDOK, **keys)
+        assert wine.probe.answer_message_box("Error", timeout=15) == expected
+        assert wine.probe.find_window(**keys)["visible"]
+        if id == ID_DELAY:
+            wine.probe.set_text(id, fix, **keys)
+        else:
+            wine.probe.keys(fix, id=id, **keys)
+    wine.probe.press(ID_POINTER, bm_click=True, **keys)
+    wine.probe.press(IDOK, **keys)
+    wine.probe.wait_gone(**keys)
+    close_setup(setup, ID_SAVE)
+
+    for held in ("ctrl+shift+s", "ctrl+alt+k", "ctrl+alt+j", "ctrl+alt+l"):
+        wine.wait_for(lambda: not wine.probe.hotkey_free(held), 15, f"{held} held")
+    values = stored_values(wine)
+    assert {k: v for k, v in values.items() if k.startswith("HotKeys\\")} == {
+        "HotKeys\\FullScreen": ("REG_SZ", "0x064B"), "HotKeys\\ActiveWindow": ("REG_SZ", "0x0000"),
+        "HotKeys\\Area": ("REG_SZ", "0x064A"), "HotKeys\\LastArea": ("REG_SZ", "0x064C")}
+    assert values["Preferences\\Delay"] == ("REG_DWORD", 3)
+    assert values["Preferences\\Pointer"] == ("REG_SZ", "On")
+    # The sign-on box lists the keys of the kinds.
+    assert control(sign_on_now(wine, box), 1107)["text"] == (
+        "Full screen: Ctrl+Alt+K   Area: Ctrl+Alt+J   Last area: Ctrl+Alt+L")
+    exit_program(wine, proc)
