@@ -10,6 +10,8 @@
 int FreezeDesktop(RECT *desktop, HBITMAP *frozen)
 {
     *frozen = NULL;
+    PointerShot pointer;
+    const bool withPointer = SnapSettings.pointer && TakePointer(&pointer);
     DesktopBounds(desktop);
     DcGuard display(CreateDCA("DISPLAY", NULL, NULL, NULL));
     if (!display)
@@ -29,8 +31,8 @@ int FreezeDesktop(RECT *desktop, HBITMAP *frozen)
         result = CaptureScreenRect(display, memory, desktop, NULL);
         // Into the frozen picture, so that every area taken from it has the
         // pointer where the screen showed it at the freeze.
-        if (result == Ok && SnapSettings.pointer)
-            DrawPointer(memory, desktop);
+        if (result == Ok && withPointer)
+            DrawPointer(memory, desktop, pointer);
     }
     if (result != Ok)
         return result;

@@ -40,12 +40,15 @@ static bool CurrentPointer(HCURSOR *cursor, POINT *at)
     return true;
 }
 
-bool DrawPointer(HDC memoryDc, const RECT *rect)
+bool TakePointer(PointerShot *shot)
 {
-    HCURSOR cursor;
-    POINT at;
-    if (!CurrentPointer(&cursor, &at))
-        return false;
+    return CurrentPointer(&shot->cursor, &shot->at);
+}
+
+bool DrawPointer(HDC memoryDc, const RECT *rect, const PointerShot &shot)
+{
+    const HCURSOR cursor = shot.cursor;
+    const POINT at = shot.at;
     if (!cursor)
         return true;  // hidden: the screen shows none either
     ICONINFO icon;

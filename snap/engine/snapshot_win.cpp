@@ -56,7 +56,8 @@ static int Deliver(const Capture &capture, SnapshotDib *dib, int destination, BO
 
 // Everything the snapshot borrows from GDI lives in this scope and is given
 // back when it ends, before the cursor is restored.
-static int CaptureAndDeliver(HWND owner, const RECT *rect, int destination, HBITMAP frozenScreen, BOOL playSound)
+static int CaptureAndDeliver(HWND owner, const RECT *rect, int destination, HBITMAP frozenScreen, BOOL playSound,
+                             const PointerShot *pointer)
 {
     const int width = rect->right - rect->left;
     const int height = rect->bottom - rect->top;
@@ -83,10 +84,9 @@ static int CaptureAndDeliver(HWND owner, const RECT *rect, int destination, HBIT
     int result = CaptureScreenRect(display, memory, rect, frozenScreen);
     if (result != Ok)
         return result;
-    // A frozen desktop has the pointer in it already, when it is wanted.
     // A pointer that cannot be drawn costs the snapshot nothing else.
-    if (!frozenScreen && SnapSettings.pointer)
-        DrawPointer(memory, rect);
+    if (pointer)
+        DrawPointer(memory, rect, *pointer);
 
     SnapshotDib dib;
     if (packable) {
@@ -121,8 +121,13 @@ int TakeSnapshot(HWND owner, const RECT *rect, int destination, HBITMAP frozenSc
     // click without a drag does.
     if (IsRectEmpty(rect))
         return Cancelled;
+    // Before the wait cursor below, which the screen shows only because of
+    // the snapshot. A frozen desktop has the pointer in it already.
+    PointerShot pointer;
+    const bool withPointer = SnapSettings.pointer && !frozenScreen && TakePointer(&pointer);
     HCURSOR previous = SetCursor(LoadCursorA(NULL, IDC_WAIT));
-    int result = CaptureAndDeliver(owner, rect, destination, frozenScreen, playSound);
+    int result = CaptureAndDeliver(owner, rect, destination, frozenScreen, playSound,
+                                   withPointer ? &pointer : NULL);
     SetCursor(previous);
 
     // The one message of a failure, once the user has the cursor back.

@@ -2,11 +2,10 @@
 // given place on the screen, for checking captures pixel by pixel. It stays
 // until it is killed or sent WM_CLOSE.
 //
-//   pattern [--rect x,y,w,h] [--cell N] [--title TEXT] [--cursor black]
+//   pattern [--rect x,y,w,h] [--cell N] [--title TEXT]
 //
-// --cursor black: the window's class cursor is a 32 x 32 one of its own, a
-// black 16 x 16 square at its top left with the hot spot at (8, 8) and the
-// rest clear. WM_USER + 1 moves every cell one colour on (index + 1).
+// WM_USER + 1 moves every cell one colour on (index + 1), as a window that
+// changes while a snapshot waits would.
 //
 // Cell (cx, cy) counted from the window's top left corner, cells of N x N
 // pixels, has colour kColours[(7*cx + 11*cy + cx*cy) % 16]. The sixteen
@@ -35,19 +34,8 @@ int g_cell = 10;
 int g_shift = 0;
 HBRUSH g_brushes[16];
 const UINT WM_PATTERN_SHIFT = WM_USER + 1;
-enum { CURSOR_SIZE = 32, CURSOR_SQUARE = 16, CURSOR_HOT = 8 };
 
 int ColourIndex(int cx, int cy) { return (7 * cx + 11 * cy + cx * cy + g_shift) % 16; }
-
-// AND mask 0 and XOR mask 0 make black; AND 1, XOR 0 leave the screen.
-HCURSOR BlackSquareCursor(HINSTANCE inst) {
-    BYTE andMask[CURSOR_SIZE * CURSOR_SIZE / 8], xorMask[CURSOR_SIZE * CURSOR_SIZE / 8];
-    memset(andMask, 0xFF, sizeof andMask);
-    memset(xorMask, 0, sizeof xorMask);
-    for (int y = 0; y < CURSOR_SQUARE; ++y)
-        andMask[y * CURSOR_SIZE / 8] = andMask[y * CURSOR_SIZE / 8 + 1] = 0;
-    return CreateCursor(inst, CURSOR_HOT, CURSOR_HOT, CURSOR_SIZE, CURSOR_SIZE, andMask, xorMask);
-}
 
 void Paint(HWND hwnd) {
     PAINTSTRUCT ps;
@@ -88,7 +76,6 @@ LRESULT CALLBACK PatternWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 int main(int argc, char** argv) {
     int x = 100, y = 100, w = 320, h = 240;
     const char* title = "Tamblit Pattern";
-    bool ownCursor = false;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (strcmp(argv[i], "--rect") == 0) {
             if (sscanf(argv[i + 1], "%d,%d,%d,%d", &x, &y, &w, &h) != 4 || w <= 0 || h <= 0)
@@ -96,8 +83,6 @@ int main(int argc, char** argv) {
         } else if (strcmp(argv[i], "--cell") == 0) {
             g_cell = atoi(argv[i + 1]);
             if (g_cell <= 0) return 2;
-        } else if (strcmp(argv[i], "--cursor") == 0) {
-            ownCursor = strcmp(argv[i + 1], "black") == 0;
         } else if (strcmp(argv[i], "--title") == 0) {
             title = argv[i + 1];
         } else {
@@ -111,7 +96,7 @@ int main(int argc, char** argv) {
     memset(&wc, 0, sizeof wc);
     wc.lpfnWndProc = PatternWndProc;
     wc.hInstance = inst;
-    wc.hCursor = ownCursor ? BlackSquareCursor(inst) : LoadCursor(NULL, IDC_ARROW);
+    wc.hCursor = LoadCursor(NULL, IDC_ARROW);
     wc.lpszClassName = kClassName;
     if (!RegisterClassA(&wc)) return 3;
     HWND hwnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, title, WS_POPUP, x, y,

@@ -6,7 +6,7 @@
 //                  [--rect left,top,right,bottom] [--dest N]
 //                  [--frozen none|screen|picture|gone] [--result FILE]
 //                  [--margins left,top,right,bottom] [--owner 0|1] [--resources 0|1]
-//                  [--load-settings 1]
+//                  [--load-settings 1] [--pointer 0|1] [--pointer-at x,y]
 //   snapdriver.exe --check-guards FILE
 //   snapdriver.exe --program-path NAME FILE
 //
@@ -20,12 +20,17 @@
 // do. --resources 1 takes the dialog templates (PRINTING) from tamblit95.exe
 // in the folder above the driver's. --load-settings 1 first loads the record
 // from the registry, as the program does at start, and the other options
-// then override it. --program-path writes "1 <path>" or "0" for MakeProgramFilePath(NAME).
+// then override it. --pointer sets whether the pointer is drawn in;
+// --pointer-at puts a white 40 x 40 window of the driver's own around x,y,
+// in front, with a class cursor of its own (a black 16 x 16 square, hot spot
+// at its 8,8, the rest of its 32 x 32 clear) and the pointer at x,y.
+// --frozen freeze freezes the desktop as the area pickers do. --program-path writes "1 <path>" or "0" for MakeProgramFilePath(NAME).
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include "snap/engine/freeze_win.h"
 #include "snap/engine/gdi_guards_win.h"
 #include "snap/engine/snapshot_win.h"
 #include "snap/settings/settings_store_win.h"
@@ -126,6 +131,50 @@ static HWND CreateStandInOwner(HINSTANCE instance)
     return CreateWindowExA(0, "snapdriver", "snapdriver", WS_POPUP, 0, 0, 10, 10, NULL, NULL, instance, NULL);
 }
 
+enum { CURSOR_SIZE = 32, CURSOR_SQUARE = 16, CURSOR_HOT = 8, POINTER_WINDOW = 40, SETTLE_MS = 300,
+       POINTER_WAIT_MS = 5000 };
+
+// AND mask 0 with XOR 0 is black; AND 1 with XOR 0 leaves the screen.
+static HCURSOR BlackSquareCursor(HINSTANCE instance)
+{
+    BYTE andMask[CURSOR_SIZE * CURSOR_SIZE / 8], xorMask[CURSOR_SIZE * CURSOR_SIZE / 8];
+    memset(andMask, 0xFF, sizeof andMask);
+    memset(xorMask, 0, sizeof xorMask);
+    for (int y = 0; y < CURSOR_SQUARE; ++y)
+        andMask[y * CURSOR_SIZE / 8] = andMask[y * CURSOR_SIZE / 8 + 1] = 0;
+    return CreateCursor(instance, CURSOR_HOT, CURSOR_HOT, CURSOR_SIZE, CURSOR_SIZE, andMask, xorMask);
+}
+
+static void PutPointer(HINSTANCE instance, int x, int y)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = instance;
+    wc.hCursor = BlackSquareCursor(instance);
+    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+    wc.lpszClassName = "snapdriver-pointer";
+    RegisterClassA(&wc);
+    HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "Pointer Window", WS_POPUP | WS_VISIBLE,
+                                x - POINTER_WINDOW / 2, y - POINTER_WINDOW / 2, POINTER_WINDOW,
+                                POINTER_WINDOW, NULL, NULL, instance, NULL);
+    UpdateWindow(hwnd);
+    SetForegroundWindow(hwnd);
+    SetCursor(wc.hCursor);
+    // Until the window has been painted and the pointer is there: the move
+    // reaches the system's idea of the pointer a little later.
+    DWORD settled = GetTickCount() + SETTLE_MS, until = GetTickCount() + POINTER_WAIT_MS;
+    MSG m;
+    POINT at = {-1, -1};
+    while ((int)(until - GetTickCount()) > 0 && ((int)(settled - GetTickCount()) > 0 || at.x != x || at.y != y)) {
+        if (at.x != x || at.y != y)
+            SetCursorPos(x, y);
+        while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&m);
+        Sleep(10);
+        GetCursorPos(&at);
+    }
+}
+
 static HINSTANCE LoadProgramResources()
 {
     char path[MAX_PATH];
@@ -183,6 +232,12 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
             HINSTANCE resources = atoi(val) ? LoadProgramResources() : NULL;
             if (resources)
                 g_hInstance = resources;
+        } else if (!strcmp(opt, "--pointer")) {
+            SnapSettings.pointer = atoi(val);
+        } else if (!strcmp(opt, "--pointer-at")) {
+            int x, y;
+            if (sscanf(val, "%d,%d", &x, &y) == 2)
+                PutPointer(hInstance, x, y);
         } else if (!strcmp(opt, "--result")) {
             resultFile = val;
         } else if (!strcmp(opt, "--check-guards")) {
@@ -203,6 +258,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         frozenScreen = MakeScreenBitmap(CopyScreen);
     else if (!strcmp(frozen, "picture"))
         frozenScreen = MakeScreenBitmap(PaintPicture);
+    RECT desktop;
+    if (!strcmp(frozen, "freeze"))
+        FreezeDesktop(&desktop, &frozenScreen);
     HBITMAP gone = NULL;
     if (!strcmp(frozen, "gone")) {
         // A handle that no longer names a bitmap: the copy from it fails.

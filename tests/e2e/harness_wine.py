@@ -208,10 +208,8 @@ class Wine(XInput):
             raise
 
     def start_pattern(self, x: int, y: int, w: int, h: int, cell: int = 10,
-                      title: str = "Tamblit Pattern", timeout: float = 15,
-                      cursor: str = "arrow") -> "PatternWindow":
-        proc = self.start("pattern", "--rect", f"{x},{y},{w},{h}", "--cell", cell, "--title", title,
-                          "--cursor", cursor)
+                      title: str = "Tamblit Pattern", timeout: float = 15) -> "PatternWindow":
+        proc = self.start("pattern", "--rect", f"{x},{y},{w},{h}", "--cell", cell, "--title", title)
         win = self.probe.wait_window(caption=title, cls="TamblitPattern", visible=True,
                                      timeout=timeout)
         return PatternWindow(proc, (x, y, w, h), cell, win["hwnd"])

@@ -1,14 +1,18 @@
 """The hot key path end to end (full screen to a file, pixels checked) on the
 displays a user may have: 8, 16 and 24 bits per pixel, 640x480 and 1920x1080,
-and a desktop of three monitors (full screen and the active window)."""
+and a desktop of three monitors (full screen and the active window); with a
+delay the snapshot is of the screen when the wait ends."""
+
+import time
 
 import pytest
 
 pytest.importorskip("test_resident")
-from test_resident import (exit_program, fresh_settings, snapshot_through_hot_key,  # noqa: E402
-                           start_resident)
+from test_resident import (DIALOG, exit_program, fresh_settings, holds_for,  # noqa: E402
+                           save_snapshot, snapshot_through_hot_key, start_resident,
+                           visible_save_dialogs)
 
-from harness import compare_to_pattern, pattern_colour, read_bmp  # noqa: E402
+from harness import PATTERN_COLOURS, compare_to_pattern, pattern_colour, read_bmp  # noqa: E402
 from harness_monitors import DESKTOP, off_monitor_pixels, paint_monitors  # noqa: E402
 
 SIZES = [(640, 480), (1920, 1080)]
@@ -109,3 +113,29 @@ def test_full_screen_follows_a_change_of_display_mode(e2e_session):
         assert (bmp.width, bmp.height) == size
         assert compare_to_pattern(bmp, (0, 0), pattern.rect) == []
     exit_program(wine, proc, by_message=True)
+
+
+def test_a_delay_snaps_the_screen_when_it_ends_and_the_key_again_calls_it_off(wine):
+    folder, _ = fresh_settings(wine, source="Screen", Delay=2)
+    proc = start_resident(wine)
+    pattern = wine.start_pattern(*PATTERN, title="Delay Pattern")
+
+    # Pressed again during the wait: no snapshot at all.
+    wine.press_keys("ctrl+shift+s", window="Delay Pattern")
+    time.sleep(0.3)
+    wine.press_keys("ctrl+shift+s")
+    holds_for(lambda: visible_save_dialogs(wine) == [], "no snapshot after the key again", 3.5)
+
+    # The pattern moves its colours on just after the press; the picture
+    # shows them moved, taken when the two seconds were over.
+    pressed = time.monotonic()
+    wine.press_keys("ctrl+shift+s")
+    wine.probe.post(0x0400 + 1, hwnd=pattern.hwnd)
+    wine.probe.wait_window(caption="Save Snapshot", cls=DIALOG, visible=True, timeout=30)
+    assert time.monotonic() - pressed >= 1.8
+    bmp = read_bmp(save_snapshot(wine, folder))
+    x0, y0, w, h = pattern.rect
+    for x, y in ((x0, y0), (x0 + 15, y0 + 25), (x0 + w - 1, y0 + h - 1)):
+        before = PATTERN_COLOURS.index(pattern_colour(x, y, pattern.rect))
+        assert bmp.pixel(x, y) == PATTERN_COLOURS[(before + 1) % 16]
+    exit_program(wine, proc)

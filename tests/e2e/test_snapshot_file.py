@@ -330,3 +330,26 @@ def test_program_file_path_refuses_a_cut_module_name(wine):
         assert text.strip() == "0"
     finally:
         shutil.rmtree(base, ignore_errors=True)
+
+
+# The driver's pointer window (white, 40 x 40 around the pointer) inside the
+# snapshot, and its cursor: a black square of 16 with the hot spot at 8,8.
+POINTER = (300, 200)
+SNAP_RECT = (200, 100, 400, 300)
+
+
+@pytest.mark.parametrize("bpp, frozen, pointer", [(24, "none", 1), (8, "none", 1), (24, "freeze", 1),
+                                                  (24, "none", 0)])
+def test_the_pointer_is_drawn_at_its_hot_spot_only_when_asked_for(wine24, snapdir, bpp, frozen, pointer):
+    snap = Snap(wine24, windir(wine24, snapdir), rect=SNAP_RECT, bpp=bpp, frozen=frozen,
+                extra=["--pointer", pointer, "--pointer-at", ",".join(map(str, POINTER))])
+    snap.save_as(snapdir / "pointer.bmp")
+    wine24.probe.answer_message_box(INFO_CAPTION, timeout=20)
+    assert snap.result() == 0
+    bmp = read_bmp(snapdir / "pointer.bmp")
+    px, py = POINTER[0] - SNAP_RECT[0], POINTER[1] - SNAP_RECT[1]
+    for y in range(py - 20, py + 20):
+        for x in range(px - 20, px + 20):
+            in_square = px - 8 <= x < px + 8 and py - 8 <= y < py + 8
+            expected = (0, 0, 0) if pointer and in_square else (255, 255, 255)
+            assert bmp.pixel(x, y) == expected, (x, y)
