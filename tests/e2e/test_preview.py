@@ -263,3 +263,25 @@ def test_band_across_two_monitors_comes_from_the_frozen_desktop_exactly(monitors
     wait_closed(wine)
     assert_preview_finished(wine)
     exit_program(wine, proc)
+
+
+def test_last_area_key_picks_one_when_none_is_kept_and_takes_it_again_after_a_restart(wine):
+    folder, _ = fresh_settings(wine, kind_keys=["LastArea"])
+    proc = start_resident(wine)
+    pattern = wine.start_pattern(*PATTERN, title="Last Area Pattern")
+    wine.probe.keys("ctrl+alt+l")
+    window = wait_preview(wine)
+    ox, oy = model_origin(window, wine.probe.screen())
+    drag(wine, (ox + 30, oy + 40), (ox + 80, oy + 95))
+    first = read_bmp(save_snapshot(wine, folder, "first.bmp"))
+    wait_closed(wine)
+    exit_program(wine, proc)
+
+    # A new run takes the same pixels of the live screen, without a preview.
+    proc = start_resident(wine)
+    wine.probe.keys("ctrl+alt+l")
+    second = read_bmp(save_snapshot(wine, folder, "second.bmp"))
+    assert (second.width, second.height) == (first.width, first.height) == (100, 110)
+    assert compare_to_pattern(second, (60, 80), pattern.rect) == []
+    assert not main_window(wine)["visible"]
+    exit_program(wine, proc)
