@@ -18,6 +18,10 @@ ID_FULLSCREEN, ID_ACTIVEWINDOW, ID_SELECTABLE = 1008, 1009, 1010
 ID_TOFILE, ID_TOPRINTER, ID_TOCLIPBOARD = 1011, 1012, 1015
 ID_SOUND, ID_PAGESETUP, ID_HOTKEY = 1013, 1014, 1016
 IDOK, IDCANCEL = 1, 2
+ID_KEYS = 1100
+# Controls of the keys dialog opened from Setup.
+ID_KEY_FULLSCREEN, ID_KEY_ACTIVEWINDOW, ID_KEY_AREA, ID_KEY_LASTAREA = 1101, 1102, 1103, 1104
+ID_DELAY, ID_POINTER = 1105, 1106
 # Edits of the Page Setup dialog, top to bottom.
 ID_LEFT, ID_TOP, ID_RIGHT, ID_BOTTOM = 1015, 1016, 1018, 1017
 
@@ -25,6 +29,13 @@ DEFAULTS = {
     "snapshotDir": "C:\\", "source": 1, "destination": 1, "sound": 1,
     "leftMargin": 50, "topMargin": 50, "rightMargin": 50, "bottomMargin": 50,
     "hotKeyCode": 0x0353,
+}
+
+# What Save writes for the keys dialog's choices when none was made.
+KEYS_SAVED_UNSET = {
+    "HotKeys\\FullScreen": ("REG_SZ", "0x0000"), "HotKeys\\ActiveWindow": ("REG_SZ", "0x0000"),
+    "HotKeys\\Area": ("REG_SZ", "0x0000"), "HotKeys\\LastArea": ("REG_SZ", "0x0000"),
+    "Preferences\\Delay": ("REG_DWORD", 0), "Preferences\\Pointer": ("REG_SZ", "Off"),
 }
 
 INT32_MAX = 2**31 - 1

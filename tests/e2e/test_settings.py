@@ -6,8 +6,9 @@ import pytest
 from dialog_keys import focused_id, ink_right_gap, keys_reach, press, tab_order
 from settings_dialogs import (
     DEFAULTS, DIALOG, IDCANCEL, IDOK, ID_24BIT, ID_8BIT, ID_ACTIVEWINDOW, ID_BOTTOM, ID_DIRECTORY,
-    ID_FULLSCREEN, ID_HOTKEY, ID_LEFT, ID_PAGESETUP, ID_RIGHT, ID_SAVE, ID_SELECTABLE,
-    ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER, MARGINS_CAPTION, SETTINGS, SetupRun,
+    ID_FULLSCREEN, ID_HOTKEY, ID_KEYS, ID_LEFT, ID_PAGESETUP, ID_RIGHT, ID_SAVE, ID_SELECTABLE,
+    ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER, KEYS_SAVED_UNSET, MARGINS_CAPTION,
+    SETTINGS, SetupRun,
     margin_texts, parse_record, stored_values)
 
 
@@ -95,6 +96,7 @@ def test_save_writes_every_value_and_closes_with_one(wine24):
         "PageSetup\\RightMargin": ("REG_DWORD", 50),
         "PageSetup\\BottomMargin": ("REG_DWORD", 50),
         "HotKey\\Code": ("REG_SZ", "0x0650"),
+        **KEYS_SAVED_UNSET,
     }
 
 
@@ -217,7 +219,7 @@ def test_keyboard_reaches_every_control_in_reading_order(wine24):
     hwnd = setup.window["hwnd"]
     assert focused_id(setup.probe, hwnd) == ID_DIRECTORY
     # 8-Bit is disabled on this display; a radio group is entered at its checked button.
-    tab_order(wine, hwnd, [IDOK, IDCANCEL, ID_SAVE, ID_24BIT, ID_FULLSCREEN, ID_SOUND, ID_HOTKEY,
+    tab_order(wine, hwnd, [IDOK, IDCANCEL, ID_SAVE, ID_KEYS, ID_24BIT, ID_FULLSCREEN, ID_SOUND, ID_HOTKEY,
                            ID_TOPRINTER, ID_PAGESETUP, ID_DIRECTORY])
     # Each underlined letter leads to its own control (the hot key box takes
     # every key it gets, so Tab leaves it first).

@@ -13,7 +13,8 @@ from test_resident import (CAPTION, DIALOG, ID_DESTINATION, ID_EXIT, ID_HELP,  #
                            holds_for, open_full_sign_on, post_tray_click, sign_on_boxes,
                            start_program, start_resident)
 from settings_dialogs import (  # noqa: E402
-    ID_8BIT, ID_24BIT, ID_ACTIVEWINDOW, ID_BOTTOM, ID_DIRECTORY, ID_HOTKEY, ID_LEFT, ID_RIGHT,
+    ID_8BIT, ID_24BIT, ID_ACTIVEWINDOW, ID_BOTTOM, ID_DELAY, ID_DIRECTORY, ID_HOTKEY, ID_KEYS,
+    ID_KEY_AREA, ID_KEY_FULLSCREEN, ID_KEY_LASTAREA, ID_LEFT, ID_POINTER, ID_RIGHT,
     ID_SAVE, ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER, IDCANCEL, SETTINGS,
     SETUP_CAPTION, SetupDialog,
     margin_texts, stored_values)
@@ -199,10 +200,6 @@ def test_sign_on_keyboard_and_the_longest_hot_key(wine):
     press(wine, box["hwnd"], "alt+x")
     assert proc.wait(60) == 0
 
-
-ID_KEYS = 1100
-ID_KEY_FULLSCREEN, ID_KEY_ACTIVEWINDOW, ID_KEY_AREA, ID_KEY_LASTAREA = 1101, 1102, 1103, 1104
-ID_DELAY, ID_POINTER = 1105, 1106
 
 
 def test_keys_dialog_refuses_one_key_twice_and_save_keeps_every_choice(wine):

@@ -4,7 +4,8 @@ run by tests/drivers/settingsdriver.exe, each value through its rules."""
 import pytest
 
 from settings_dialogs import (
-    DEFAULTS, INT32_MAX, SETTINGS, driver, field_args, store_unterminated, stored_values)
+    DEFAULTS, INT32_MAX, KEYS_SAVED_UNSET, SETTINGS, driver, field_args, store_unterminated,
+    stored_values)
 
 
 @pytest.mark.parametrize("which,depth", [("wine24", 24), ("wine8", 8)])
@@ -119,6 +120,7 @@ def test_save_writes_every_value_in_its_form(wine24):
         "PageSetup\\BottomMargin": ("REG_DWORD", 125),
         "HotKey\\Code": ("REG_SZ", "0x04A1"),
         "Format\\FileType": ("REG_SZ", "BMP"),  # the type saved last: none yet
+        **KEYS_SAVED_UNSET,
     }
     assert wine.reg_values(SETTINGS) == {}  # nothing in the settings key itself
     assert wine.reg_raw(SETTINGS + r"\HotKey", "Code") == b"0x04A1\0"
