@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Regenerates the README's pictures of the dialogs, docs/signon.png,
-# docs/setup.png, docs/installer.png and docs/setup-144dpi.png (or into the folder given as the
+# docs/setup.png, docs/keys.png, docs/installer.png and docs/setup-144dpi.png (or into the folder given as the
 # first argument), from the Windows build running under Wine on a virtual
 # display of its own. Build first: cmake --preset win32 && cmake --build --preset win32
 set -euo pipefail

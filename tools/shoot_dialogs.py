@@ -1,5 +1,5 @@
-"""Takes the README's pictures of the dialogs: the sign-on box and the Setup
-dialog of tamblit95, and the dialog of setup.exe, each under Wine on a virtual
+"""Takes the README's pictures of the dialogs: the sign-on box, the Setup
+dialog and the keys dialog of tamblit95, and the dialog of setup.exe, each under Wine on a virtual
 display of its own, written as PNG files with a margin of the screen around
 them. Run through tools/shoot-dialogs.sh. With ``--dpi N`` (under Wine 10,
 which scales) it takes the Setup dialog alone on a display of N DPI, as
@@ -13,7 +13,8 @@ REPO = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(REPO / "tests" / "e2e"))
 
 import harness  # noqa: E402
-from settings_dialogs import SetupDialog  # noqa: E402
+from settings_dialogs import (ID_DELAY, ID_KEY_AREA, ID_KEY_FULLSCREEN, ID_KEYS,  # noqa: E402
+                              ID_KEY_LASTAREA, ID_POINTER, SetupDialog)
 from test_resident import (ID_SETUP, exit_program, fresh_settings,  # noqa: E402
                            open_full_sign_on, start_resident)
 
@@ -28,6 +29,22 @@ def shoot(display, window, out: Path) -> None:
                     "+repage", str(out)], check=True, timeout=60)
 
 
+def shoot_keys(wine, display, setup, out: Path) -> None:
+    """The keys dialog with keys for three kinds, a delay and the pointer."""
+    setup.press(ID_KEYS)
+    keys = {"hwnd": wine.probe.wait_window(caption="Snapshot Keys", cls="#32770", visible=True,
+                                           timeout=15)["hwnd"]}
+    for id, typed in ((ID_KEY_FULLSCREEN, "ctrl+alt+f"), (ID_KEY_AREA, "ctrl+alt+a"),
+                      (ID_KEY_LASTAREA, "ctrl+alt+l")):
+        wine.probe.keys(typed, id=id, **keys)
+    wine.probe.set_text(ID_DELAY, "3", **keys)
+    wine.probe.press(ID_POINTER, bm_click=True, **keys)
+    wine.probe.focus(ID_KEY_FULLSCREEN, **keys)
+    shoot(display, wine.probe.find_window(**keys), out)
+    wine.probe.press(2, **keys)
+    wine.probe.wait_gone(**keys)
+
+
 def shoot_program(session, folder: Path, dpi=None) -> None:
     display = session.display(*((800, 600) if dpi is None else (1200, 900)), 24)
     wine = session.wine("dialogs", display, dpi)
@@ -40,6 +57,8 @@ def shoot_program(session, folder: Path, dpi=None) -> None:
     setup = SetupDialog(wine)
     name = "setup.png" if dpi is None else f"setup-{dpi}dpi.png"
     shoot(display, wine.probe.find_window(**setup.sel), folder / name)
+    if dpi is None:
+        shoot_keys(wine, display, setup, folder / "keys.png")
     setup.press(2)
     wine.probe.wait_gone(**setup.sel)
     exit_program(wine, proc)

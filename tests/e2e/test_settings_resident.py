@@ -210,6 +210,8 @@ def test_keys_dialog_refuses_one_key_twice_and_save_keeps_every_choice(wine):
     setup.press(ID_KEYS)
     keys = {"hwnd": wine.probe.wait_window(caption="Snapshot Keys", cls=DIALOG, visible=True,
                                            timeout=15)["hwnd"]}
+    assert [c["text"] for c in wine.probe.text_fit(**keys)
+            if c["need"][0] > c["have"][0] or c["need"][1] > c["have"][1]] == []
     for id, typed in ((ID_KEY_FULLSCREEN, "ctrl+alt+k"), (ID_KEY_AREA, "ctrl+alt+k"),
                       (ID_KEY_LASTAREA, "ctrl+shift+s")):
         wine.probe.keys(typed, id=id, **keys)
