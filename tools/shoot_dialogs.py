@@ -13,8 +13,7 @@ REPO = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(REPO / "tests" / "e2e"))
 
 import harness  # noqa: E402
-from settings_dialogs import (ID_DELAY, ID_KEY_AREA, ID_KEY_FULLSCREEN, ID_KEYS,  # noqa: E402
-                              ID_KEY_LASTAREA, ID_POINTER, SetupDialog)
+from settings_dialogs import ID_DELAY, ID_KEY_FULLSCREEN, ID_KEYS, ID_POINTER, SetupDialog  # noqa: E402
 from test_resident import (ID_SETUP, exit_program, fresh_settings,  # noqa: E402
                            open_full_sign_on, start_resident)
 
@@ -30,13 +29,10 @@ def shoot(display, window, out: Path) -> None:
 
 
 def shoot_keys(wine, display, setup, out: Path) -> None:
-    """The keys dialog with keys for three kinds, a delay and the pointer."""
+    """The keys dialog with the keys of the settings, a delay and the pointer."""
     setup.press(ID_KEYS)
     keys = {"hwnd": wine.probe.wait_window(caption="Snapshot Keys", cls="#32770", visible=True,
                                            timeout=15)["hwnd"]}
-    for id, typed in ((ID_KEY_FULLSCREEN, "ctrl+alt+f"), (ID_KEY_AREA, "ctrl+alt+a"),
-                      (ID_KEY_LASTAREA, "ctrl+alt+l")):
-        wine.probe.keys(typed, id=id, **keys)
     wine.probe.set_text(ID_DELAY, "3", **keys)
     wine.probe.press(ID_POINTER, bm_click=True, **keys)
     wine.probe.focus(ID_KEY_FULLSCREEN, **keys)
@@ -48,7 +44,8 @@ def shoot_keys(wine, display, setup, out: Path) -> None:
 def shoot_program(session, folder: Path, dpi=None) -> None:
     display = session.display(*((800, 600) if dpi is None else (1200, 900)), 24)
     wine = session.wine("dialogs", display, dpi)
-    fresh_settings(wine, destination="Printer")
+    # Keys for three kinds, which the sign-on box lists.
+    fresh_settings(wine, destination="Printer", kind_keys=("FullScreen", "Area", "LastArea"))
     proc = start_resident(wine)
     box = open_full_sign_on(wine)
     if dpi is None:

@@ -87,6 +87,8 @@ bool HotKeyName(uint16_t code, char *out, size_t size)
     return true;
 }
 
+enum { KINDS_PER_LINE = 2 };
+
 static const char *const KEY_PURPOSES[SNAP_KEY_COUNT] = {
     "the source chosen in Setup", "the full screen", "the active window", "an area", "the last area"};
 static const char *const KIND_LABELS[SNAPSHOT_KEY_KINDS] = {"Full screen", "Active window", "Area",
@@ -121,11 +123,15 @@ bool ListKindKeys(const uint16_t kindKeys[SNAPSHOT_KEY_KINDS], char *out, size_t
         return false;
     out[0] = '\0';
     size_t used = 0;
+    int listed = 0;
     for (int k = 0; k < SNAPSHOT_KEY_KINDS; ++k) {
         char name[40];
         if (!HotKeyName(kindKeys[k], name, sizeof name))
             continue;
-        int n = snprintf(out + used, size - used, "%s%s: %s", used ? "   " : "", KIND_LABELS[k], name);
+        // Two to a line, so that no key is broken over two lines.
+        const char *gap = listed == 0 ? "" : listed == KINDS_PER_LINE ? "\n" : "   ";
+        int n = snprintf(out + used, size - used, "%s%s: %s", gap, KIND_LABELS[k], name);
+        ++listed;
         if (n < 0 || (size_t)n >= size - used) {
             out[0] = '\0';
             return false;

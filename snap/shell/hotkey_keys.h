@@ -51,6 +51,6 @@ const char *SnapKeyPurpose(size_t index);
 bool FindDuplicateKeys(const uint16_t codes[SNAP_KEY_COUNT], size_t *first, size_t *second);
 
 // "Full screen: Ctrl+Alt+F   Area: Ctrl+Alt+A": every key of a kind that is
-// set, for the sign-on box; empty when none is. False (out empty) when the
+// set, two to a line, for the sign-on box; empty when none is. False (out empty) when the
 // text does not fit.
 bool ListKindKeys(const uint16_t kindKeys[SNAPSHOT_KEY_KINDS], char *out, size_t size);

@@ -346,7 +346,10 @@ def test_each_kind_of_snapshot_has_a_key_of_its_own(wine, kind):
     assert not any(wine.probe.hotkey_free(keys) for keys, _ in KIND_KEYS.values())
     box = open_full_sign_on(wine, by_message=True)
     assert control(box, ID_KIND_KEYS)["text"] == ("Full screen: Ctrl+Alt+F   Active window: Ctrl+Alt+W"
-                                                  "   Area: Ctrl+Alt+A   Last area: Ctrl+Alt+L")
+                                                  "\nArea: Ctrl+Alt+A   Last area: Ctrl+Alt+L")
+    # The list made room for itself: what follows it moved down.
+    below = [c["rect"][1] for c in box["children"] if c["text"] == "Snapshots will be saved to:"]
+    assert below and control(box, ID_KIND_KEYS)["rect"][3] <= below[0]
     wine.probe.press(IDOK, ctlclass="Button", hwnd=box["hwnd"])
     wine.probe.wait_gone(hwnd=box["hwnd"], timeout=15)
     pattern = wine.start_pattern(40, 60, 200, 140, title="Kind Pattern")

@@ -245,5 +245,5 @@ def test_keys_dialog_refuses_one_key_twice_and_save_keeps_every_choice(wine):
     assert values["Preferences\\Pointer"] == ("REG_SZ", "On")
     # The sign-on box lists the keys of the kinds.
     assert control(sign_on_now(wine, box), 1107)["text"] == (
-        "Full screen: Ctrl+Alt+K   Area: Ctrl+Alt+J   Last area: Ctrl+Alt+L")
+        "Full screen: Ctrl+Alt+K   Area: Ctrl+Alt+J\nLast area: Ctrl+Alt+L")
     exit_program(wine, proc)

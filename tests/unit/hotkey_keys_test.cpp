@@ -105,7 +105,7 @@ TEST(SnapKeys, SignOnListsEveryKeySetAndRefusesWhatDoesNotFit)
     EXPECT_STREQ(out, "");
     const uint16_t some[SNAPSHOT_KEY_KINDS] = {0x0646, 0, 0x0641, 0x002C};
     ASSERT_TRUE(ListKindKeys(some, out, sizeof out));
-    EXPECT_STREQ(out, "Full screen: Ctrl+Alt+F   Area: Ctrl+Alt+A   Last area: Print Screen");
+    EXPECT_STREQ(out, "Full screen: Ctrl+Alt+F   Area: Ctrl+Alt+A\nLast area: Print Screen");
     char small[30];
     EXPECT_FALSE(ListKindKeys(some, small, sizeof small));
     EXPECT_STREQ(small, "");
