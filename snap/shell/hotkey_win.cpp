@@ -107,9 +107,12 @@ void RegisterSnapHotKeysOrTell(HWND hwnd)
     for (size_t i = 0; i < SNAP_KEY_COUNT; ++i) {
         const uint16_t code = SnapKeyCode(i);
         char name[HOTKEY_NAME_SIZE];
-        // A code without a key was never a promise; nothing to tell.
-        if (!HotKeyName(code, name, sizeof name))
+        // A code without a key was never a promise; nothing to tell, and
+        // nothing of an earlier key stays registered under its id.
+        if (!HotKeyName(code, name, sizeof name)) {
+            UnregisterHotKey(hwnd, SnapKeyId(i));
             continue;
+        }
         printScreen |= HotKeyVirtualKey(code) == VK_CODE_SNAPSHOT && HotKeyToModifiers(HotKeyFlags(code)) == 0;
         if (RegisterKey(hwnd, i))
             continue;
