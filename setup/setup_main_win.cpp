@@ -12,6 +12,7 @@
 #include "setup/setup_res.h"
 #include "setup/setup_ui_win.h"
 #include "setup/uninstall_win.h"
+#include "snap/common/dll_search_win.h"
 
 // Named after the program so that a second copy, from any folder, finds it.
 static const char INSTANCE_MUTEX[] = "Tamblit95SetupRunning";
@@ -157,6 +158,9 @@ static void RunSetupDialog()
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
+    // Run from a download folder with administrator rights: nothing that
+    // lies beside it may be loaded as a DLL, before anything else happens.
+    KeepDllSearchToSystem();
     // Held until the process ends.
     CreateMutexA(NULL, FALSE, INSTANCE_MUTEX);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "setup/install_text.h"
+#include "snap/common/dll_search_win.h"
 #include "snap/common/registry_win.h"
 #include "setup/progman_text.h"
 #include "setup/setup_ui_win.h"
@@ -31,20 +32,6 @@ bool UseShellLinks()
         return false;
     return version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
            version.dwMajorVersion >= FIRST_SHELL_LINK_MAJOR_VERSION;
-}
-
-// A function of a system DLL, looked up at run time: the first Windows 95
-// shell and OLE lack some of them, and the program must still load there.
-// The DLL stays loaded for the rest of the process.
-template <typename Proc>
-static Proc SystemProc(const char *dll, const char *name)
-{
-    HMODULE module = GetModuleHandleA(dll);
-    if (!module)
-        module = LoadLibraryA(dll);
-    FARPROC proc = module ? GetProcAddress(module, name) : NULL;
-    // Through the generic function type, which any function pointer may take.
-    return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(proc));
 }
 
 // The folder of csidl into a SETUP_PATH_SIZE buffer; false when unknown. With

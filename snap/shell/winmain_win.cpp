@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include "snap/common/dll_search_win.h"
+
 #include "snap/common/app_state_win.h"
 #include "snap/shell/main_window_bounds_win.h"
 #include "snap/shell/main_window_win.h"
@@ -43,6 +45,8 @@ static HWND CreateMainWindow(HINSTANCE instance)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    // People run it from the folder they unpacked it into.
+    KeepDllSearchToSystem();
     if (FindWindowA(MAIN_CLASS, NULL)) {
         ShowErrorBox("Tamblit 95 is already loaded.");
         return 0;
@@ -50,7 +54,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     // The sign-on and Setup dialogs hold hot key controls, whose class the
     // common controls library registers.
-    InitCommonControls();
+    InitCommonControlsFromSystem();
 
     g_hInstance = instance;
     RegisterMainClass(instance);
