@@ -7,11 +7,12 @@
 #include "snap/common/dll_search_win.h"
 
 #include "snap/common/app_state_win.h"
+#include "snap/common/program_names.h"
 #include "snap/shell/main_window_bounds_win.h"
 #include "snap/shell/main_window_win.h"
 #include "snap/common/message_box_win.h"
 
-static const char MAIN_CLASS[] = "tamblit95";
+static const char *const MAIN_CLASS = PROGRAM_WINDOW_CLASS;
 static const char MAIN_CAPTION[] = "Tamblit 95";
 
 static void RegisterMainClass(HINSTANCE instance)
