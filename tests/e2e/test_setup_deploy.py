@@ -17,13 +17,21 @@ PLANTED = ["shell32", "ole32", "oleaut32", "comctl32", "winmm", "version", "uxth
 PLANT_ENV = {"WINEDLLOVERRIDES": f"{WINE_DLL_OVERRIDES};{','.join(PLANTED)}=n,b"}
 SETUP_CAPTION = "Tamblit 95 Installer"
 READY = "Select a program group and choose Install."
-ID_STATUS, IDCANCEL = 1004, 2
+ID_STATUS, IDOK, IDCANCEL, IDNO = 1004, 1, 2, 7
+DONE, CANCELLED, FAILED, BAD_SWITCH = 0, 1602, 1603, 1639
+INSTALL_DIR = "C:\\Program Files\\Tamblit95"
+UNINSTALL = r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Tamblit95"
+SETTINGS = r"HKCU\Software\Tamblit\Tamblit95"
+FILES = ["tamblit95.exe", "tamblit95.wav", "tamblit95.hlp", "setup.exe"]
+WM_ENDSESSION = 0x16
 
 
 @pytest.fixture(scope="module")
 def twine(e2e_session):
     wine = e2e_session.wine("winetrust-win10", e2e_session.display(800, 600, 24))
     wine.reg_set(r"HKCU\Software\Wine", "Version", "win10")
+    wine.start_menu = wine.drive_c / "ProgramData" / "Microsoft" / "Windows" / "Start Menu" / \
+        "Programs"
     return wine
 
 
@@ -86,3 +94,204 @@ def test_no_dll_is_taken_from_the_programs_folder(twine, dist, tmp_path, program
     assert loaded(folder) - before_code == {"winmm", "ole32"} - before_code
     run(twine, folder)
     assert loaded(folder) <= before_code, before_code
+
+
+def setup_in(wine, folder, *args, answer=None, timeout=60):
+    """setup.exe run through the probe; its whole exit code, after answering
+    the one box `answer` (caption, button, text) when given."""
+    job = wine.probe.execute(folder / "setup.exe", *args, timeout=timeout)
+    if answer:
+        caption, button, text = answer
+        assert wine.probe.answer_message_box(caption, button, timeout=20) == text
+    return job.result(timeout + 10)["code"]
+
+
+def state(wine):
+    """Which files, items and entry an installation left, by group."""
+    install = wine.linuxpath(INSTALL_DIR)
+    links = sorted(str(p.relative_to(wine.start_menu)) for p in wine.start_menu.rglob("*.lnk"))
+    return dict(files=sorted(p.name for p in install.iterdir()) if install.is_dir() else None,
+                links=links, entry=wine.reg_values(UNINSTALL) is not None)
+
+
+INSTALLED_OWN = dict(files=sorted(FILES), links=["StartUp/Tamblit 95.lnk", "Tamblit 95/Tamblit 95.lnk"],
+                     entry=True)
+INSTALLED_ACCESSORIES = dict(INSTALLED_OWN, links=["Accessories/Tamblit 95.lnk",
+                                                   "StartUp/Tamblit 95.lnk"])
+REMOVED = dict(files=["setup.exe"], links=[], entry=False)
+USAGE = ("Usage: setup [/u] [/S]\n\n(none)\tshows the installation dialog\n/u\tremoves Tamblit 95\n"
+         "/S\tinstalls (or with /u removes) without any window or message")
+REMOVE_QUESTION = "Are you sure you want to remove Tamblit 95 from your machine?"
+
+
+@pytest.fixture
+def clean(twine):
+    """No installation and no Accessories group at the start."""
+    shutil.rmtree(twine.linuxpath(INSTALL_DIR), ignore_errors=True)
+    for group in ("Accessories", "Tamblit 95", "Tools", "StartUp"):
+        shutil.rmtree(twine.start_menu / group, ignore_errors=True)
+    (twine.start_menu / "StartUp").mkdir(parents=True)
+    twine.reg_delete_key(UNINSTALL)
+    return twine
+
+
+def test_silent_runs_and_exit_codes(clean, dist):
+    wine = clean
+    # Each step: the switches, the box answered (none when silent), the exit
+    # code and what is installed afterwards (None: nothing ever was).
+    steps = [
+        (["/x"], ("Tamblit 95 Setup", IDOK, USAGE), BAD_SWITCH, None),
+        (["/S", "/x"], None, BAD_SWITCH, None),
+        (["/u"], ("Tamblit 95", IDNO, REMOVE_QUESTION), CANCELLED, None),
+        (["/S"], None, DONE, INSTALLED_OWN),
+        (["/s", "/U"], None, DONE, REMOVED),
+        (["/S"], None, DONE, INSTALLED_ACCESSORIES),  # once Accessories exists
+        (["/U", "/S"], None, DONE, REMOVED),
+    ]
+    for args, box, code, expected in steps:
+        if args == ["/S"] and expected is INSTALLED_ACCESSORIES:
+            (wine.start_menu / "Accessories").mkdir()
+        assert setup_in(wine, dist, *args, answer=box) == code, args
+        assert state(wine) == (expected or dict(files=None, links=[], entry=False)), args
+
+
+def program_pid(wine):
+    procs = [p["pid"] for p in wine.probe.processes() if p["exe"].lower() == "tamblit95.exe"]
+    return procs[-1] if len(procs) == 1 else None
+
+
+def gone(wine, pid):
+    return all(p["pid"] != pid for p in wine.probe.processes())
+
+
+# How the running program is asked to end: by a second installation, by a
+# removal (while its start-up box is still up: it ends once that closes), and
+# by the end of the Windows session.
+@pytest.mark.parametrize("how", ["reinstall", "removal", "session end"])
+def test_running_program_is_ended_before_its_files_go(clean, dist, how):
+    wine = clean
+    assert setup_in(wine, dist, "/S") == DONE
+    installed = wine.linuxpath(INSTALL_DIR)
+    wine.start(installed / "tamblit95.exe")
+    pid = wine.wait_for(lambda: program_pid(wine), 20, "the program running")
+    if how == "removal":
+        wine.probe.wait_window(exe="tamblit95.exe", cls="#32770", visible=True, timeout=20)
+        assert setup_in(wine, wine.linuxpath(INSTALL_DIR), "/u", "/S") == DONE
+        assert sorted(p.name for p in installed.iterdir()) == ["setup.exe"]
+    else:
+        wine.wait_for(lambda: not wine.probe.hotkey_free("ctrl+shift+s"), 30, "the hot key taken")
+        if how == "reinstall":
+            (installed / "tamblit95.wav").write_bytes(b"old")
+            assert setup_in(wine, dist, "/S") == DONE
+            assert (installed / "tamblit95.wav").read_bytes() == (dist / "tamblit95.wav").read_bytes()
+        else:
+            wine.probe.post(WM_ENDSESSION, 1, cls="tamblit95")
+    wine.wait_for(lambda: gone(wine, pid), 20, "the program ended")
+    # Its hot key is free again: it ended as Exit does.
+    assert wine.probe.hotkey_free("ctrl+shift+s")
+
+
+def start_dialog(wine, folder):
+    proc = wine.start(folder / "setup.exe", cwd=folder)
+    dlg = wine.probe.wait_window(caption=SETUP_CAPTION, cls="#32770", visible=True, timeout=20)
+    wine.wait_for(lambda: wine.probe.control(ID_STATUS, hwnd=dlg["hwnd"])["text"] == READY, 20)
+    return proc, dlg
+
+
+def choose(wine, dlg, group, startup):
+    wine.probe.keys("home", id=1002, hwnd=dlg["hwnd"])
+    items = wine.probe.control(1002, hwnd=dlg["hwnd"])["items"]
+    wine.probe.keys(" ".join(["down"] * items.index(group)), id=1002, hwnd=dlg["hwnd"])
+    if wine.probe.control(1003, hwnd=dlg["hwnd"])["check"] != startup:
+        wine.probe.press(1003, bm_click=True, hwnd=dlg["hwnd"])
+    wine.wait_for(lambda: wine.probe.control(1002, hwnd=dlg["hwnd"])["items"][
+        wine.probe.control(1002, hwnd=dlg["hwnd"])["cursel"]] == group, 10, group)
+
+
+def test_upgrade_keeps_settings_and_one_entry_and_moves_the_item(clean, dist):
+    wine = clean
+    (wine.start_menu / "Accessories").mkdir()
+    (wine.start_menu / "Tools").mkdir()
+    assert setup_in(wine, dist, "/S") == DONE
+    wine.reg_set(SETTINGS + r"\Source", "Source", "2", type="REG_DWORD")
+    # A link an earlier version recorded in the user's own Start menu.
+    earlier = wine.appdata / "Microsoft" / "Windows" / "Start Menu" / "Programs" / "Tamblit 95.lnk"
+    earlier.parent.mkdir(parents=True, exist_ok=True)
+    earlier.write_bytes(b"link")
+    wine.reg_set(r"HKLM\SOFTWARE\Tamblit\CurrentVersion\Uninstall\Program Items",
+                 wine.winpath(earlier), "link")
+
+    proc, dlg = start_dialog(wine, dist)
+    choose(wine, dlg, "Tools", 0)
+    wine.probe.press(IDOK, hwnd=dlg["hwnd"])
+    assert wine.probe.answer_message_box("Tamblit 95", timeout=30).startswith(
+        "Installation of Tamblit 95 is complete.")
+    proc.wait()
+    assert state(wine) == dict(INSTALLED_OWN, links=["Tools/Tamblit 95.lnk"])
+    assert not earlier.exists()
+    assert wine.reg_query(SETTINGS + r"\Source", "Source") == ("REG_DWORD", 2)
+    listing = wine.start("uninstaller", "--list")
+    listing.wait()
+    assert [line for line in listing.output().splitlines() if "Tamblit" in line] == [
+        "Tamblit95|||Tamblit 95"]
+    query = wine.start("reg", "query", UNINSTALL)
+    query.wait()
+    assert "QuietUninstallString" in query.output() and "/u /S" in query.output()
+
+
+def test_failed_install_leaves_everything_as_it_was(clean, dist):
+    wine = clean
+    installed = wine.linuxpath(INSTALL_DIR)
+    # A fresh installation whose group folder turns into a file once listed:
+    # the item cannot be made, and nothing stays.
+    (wine.start_menu / "Accessories").mkdir()
+    proc, dlg = start_dialog(wine, dist)
+    (wine.start_menu / "Accessories").rmdir()
+    (wine.start_menu / "Accessories").write_bytes(b"")
+    wine.probe.press(IDOK, hwnd=dlg["hwnd"])
+    wine.probe.answer_message_box("Create Directory", 6, timeout=20)
+    assert wine.probe.answer_message_box("Error", timeout=30) == (
+        "Cannot add Tamblit 95 to the Accessories group.")
+    wine.probe.press(IDCANCEL, hwnd=dlg["hwnd"])
+    assert proc.wait() == FAILED & 0xFF
+    assert not installed.exists() and state(wine) == dict(files=None, links=[], entry=False)
+    (wine.start_menu / "Accessories").unlink()
+
+    # Over an installation, a file that cannot be copied: the old files stay.
+    assert setup_in(wine, dist, "/S") == DONE
+    (installed / "tamblit95.wav").write_bytes(b"old")
+    before = state(wine)
+    (installed / "tamblit95.hlp.new").mkdir()
+    assert setup_in(wine, dist, "/S") == FAILED
+    (installed / "tamblit95.hlp.new").rmdir()
+    assert state(wine) == before and (installed / "tamblit95.wav").read_bytes() == b"old"
+
+    # A removal that cannot delete a file names it and keeps the entry.
+    (installed / "tamblit95.hlp").chmod(0o444)
+    try:
+        box = ("Error", IDOK, f"Tamblit 95 is not removed: {INSTALL_DIR}\\tamblit95.hlp cannot be "
+               "deleted. End any program that uses it, then remove Tamblit 95 again.")
+        job = wine.probe.execute(installed / "setup.exe", "/u")
+        wine.probe.answer_message_box("Tamblit 95", 6, timeout=20)
+        assert wine.probe.answer_message_box(box[0], timeout=20) == box[2]
+        assert job.result()["code"] == FAILED
+        assert state(wine)["entry"] and (installed / "tamblit95.hlp").exists()
+    finally:
+        (installed / "tamblit95.hlp").chmod(0o644)
+
+
+def test_program_manager_refusing_an_item_fails_the_install(e2e_session, dist):
+    wine = e2e_session.wine("winetrust-winxp", e2e_session.display(832, 624, 24))
+    wine.reg_set(r"HKCU\Software\Wine", "Version", "winxp")
+    group = wine.appdata / "Microsoft" / "Windows" / "Start Menu" / "Programs" / "Accessories"
+    group.mkdir(parents=True, exist_ok=True)
+    proc, dlg = start_dialog(wine, dist)
+    # Listed, then gone: Program Manager refuses to show the group.
+    shutil.rmtree(group)
+    wine.probe.press(IDOK, hwnd=dlg["hwnd"])
+    wine.probe.answer_message_box("Create Directory", 6, timeout=20)
+    assert wine.probe.answer_message_box("Error", timeout=30).startswith(
+        "Program Manager did not add Tamblit 95 to the Accessories group (")
+    wine.probe.press(IDCANCEL, hwnd=dlg["hwnd"])
+    assert proc.wait() == FAILED & 0xFF
+    assert not wine.linuxpath(INSTALL_DIR).exists() and wine.reg_values(UNINSTALL) is None
