@@ -9,20 +9,15 @@ import pytest
 
 from harness import build_dir, exe_path
 from harness_wine import WINE_DLL_OVERRIDES
+from test_setup import (CAPTION, FILES, ID_LIST, ID_STARTUP, IDCANCEL, IDNO, IDOK, IDYES,
+                        INSTALL_DIR, SETTINGS, UNINSTALL, dist, start_setup)  # noqa: F401
 
 # Names Windows looks for beside a program before its system folder (none is
 # a known system DLL); Wine prefers them there with the override "n,b".
 PLANTED = ["shell32", "ole32", "oleaut32", "comctl32", "winmm", "version", "uxtheme", "propsys",
            "imm32", "msimg32"]
 PLANT_ENV = {"WINEDLLOVERRIDES": f"{WINE_DLL_OVERRIDES};{','.join(PLANTED)}=n,b"}
-SETUP_CAPTION = "Tamblit 95 Installer"
-READY = "Select a program group and choose Install."
-ID_STATUS, IDOK, IDCANCEL, IDNO = 1004, 1, 2, 7
 DONE, CANCELLED, FAILED, BAD_SWITCH = 0, 1602, 1603, 1639
-INSTALL_DIR = "C:\\Program Files\\Tamblit95"
-UNINSTALL = r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Tamblit95"
-SETTINGS = r"HKCU\Software\Tamblit\Tamblit95"
-FILES = ["tamblit95.exe", "tamblit95.wav", "tamblit95.hlp", "setup.exe"]
 WM_ENDSESSION = 0x16
 
 
@@ -33,14 +28,6 @@ def twine(e2e_session):
     wine.start_menu = wine.drive_c / "ProgramData" / "Microsoft" / "Windows" / "Start Menu" / \
         "Programs"
     return wine
-
-
-@pytest.fixture(scope="module")
-def dist():
-    d = build_dir() / "dist"
-    if not (d / "setup.exe").is_file():
-        pytest.skip(f"no distribution folder at {d}")
-    return d
 
 
 def planted(tmp_path, names, *programs):
@@ -63,9 +50,7 @@ def loaded(folder):
 
 def setup_dialog_listed(wine, folder):
     """setup lists the Start menu's folders through the shell (shell32, ole32)."""
-    proc = wine.start(folder / "setup.exe", cwd=folder, env=PLANT_ENV)
-    dlg = wine.probe.wait_window(caption=SETUP_CAPTION, cls="#32770", visible=True, timeout=20)
-    wine.wait_for(lambda: wine.probe.control(ID_STATUS, hwnd=dlg["hwnd"])["text"] == READY, 20)
+    proc, dlg = start_setup(wine, folder, env=PLANT_ENV)
     wine.probe.press(IDCANCEL, hwnd=dlg["hwnd"])
     proc.wait()
 
@@ -191,23 +176,6 @@ def test_running_program_is_ended_before_its_files_go(clean, dist, how):
     assert wine.probe.hotkey_free("ctrl+shift+s")
 
 
-def start_dialog(wine, folder):
-    proc = wine.start(folder / "setup.exe", cwd=folder)
-    dlg = wine.probe.wait_window(caption=SETUP_CAPTION, cls="#32770", visible=True, timeout=20)
-    wine.wait_for(lambda: wine.probe.control(ID_STATUS, hwnd=dlg["hwnd"])["text"] == READY, 20)
-    return proc, dlg
-
-
-def choose(wine, dlg, group, startup):
-    wine.probe.keys("home", id=1002, hwnd=dlg["hwnd"])
-    items = wine.probe.control(1002, hwnd=dlg["hwnd"])["items"]
-    wine.probe.keys(" ".join(["down"] * items.index(group)), id=1002, hwnd=dlg["hwnd"])
-    if wine.probe.control(1003, hwnd=dlg["hwnd"])["check"] != startup:
-        wine.probe.press(1003, bm_click=True, hwnd=dlg["hwnd"])
-    wine.wait_for(lambda: wine.probe.control(1002, hwnd=dlg["hwnd"])["items"][
-        wine.probe.control(1002, hwnd=dlg["hwnd"])["cursel"]] == group, 10, group)
-
-
 def test_upgrade_keeps_settings_and_one_entry_and_moves_the_item(clean, dist):
     wine = clean
     (wine.start_menu / "Accessories").mkdir()
@@ -221,8 +189,10 @@ def test_upgrade_keeps_settings_and_one_entry_and_moves_the_item(clean, dist):
     wine.reg_set(r"HKLM\SOFTWARE\Tamblit\CurrentVersion\Uninstall\Program Items",
                  wine.winpath(earlier), "link")
 
-    proc, dlg = start_dialog(wine, dist)
-    choose(wine, dlg, "Tools", 0)
+    proc, dlg = start_setup(wine, dist)
+    wine.probe.keys("t", id=ID_LIST, hwnd=dlg["hwnd"])  # the first group with a T
+    wine.probe.press(ID_STARTUP, bm_click=True, hwnd=dlg["hwnd"])
+    wine.wait_for(lambda: wine.probe.control(ID_STARTUP, hwnd=dlg["hwnd"])["check"] == 0)
     wine.probe.press(IDOK, hwnd=dlg["hwnd"])
     assert wine.probe.answer_message_box("Tamblit 95", timeout=30).startswith(
         "Installation of Tamblit 95 is complete.")
@@ -234,9 +204,6 @@ def test_upgrade_keeps_settings_and_one_entry_and_moves_the_item(clean, dist):
     listing.wait()
     assert [line for line in listing.output().splitlines() if "Tamblit" in line] == [
         "Tamblit95|||Tamblit 95"]
-    query = wine.start("reg", "query", UNINSTALL)
-    query.wait()
-    assert "QuietUninstallString" in query.output() and "/u /S" in query.output()
 
 
 def test_failed_install_leaves_everything_as_it_was(clean, dist):
@@ -245,11 +212,11 @@ def test_failed_install_leaves_everything_as_it_was(clean, dist):
     # A fresh installation whose group folder turns into a file once listed:
     # the item cannot be made, and nothing stays.
     (wine.start_menu / "Accessories").mkdir()
-    proc, dlg = start_dialog(wine, dist)
+    proc, dlg = start_setup(wine, dist)
     (wine.start_menu / "Accessories").rmdir()
     (wine.start_menu / "Accessories").write_bytes(b"")
     wine.probe.press(IDOK, hwnd=dlg["hwnd"])
-    wine.probe.answer_message_box("Create Directory", 6, timeout=20)
+    wine.probe.answer_message_box("Create Directory", IDYES, timeout=20)
     assert wine.probe.answer_message_box("Error", timeout=30) == (
         "Cannot add Tamblit 95 to the Accessories group.")
     wine.probe.press(IDCANCEL, hwnd=dlg["hwnd"])
@@ -272,7 +239,7 @@ def test_failed_install_leaves_everything_as_it_was(clean, dist):
         box = ("Error", IDOK, f"Tamblit 95 is not removed: {INSTALL_DIR}\\tamblit95.hlp cannot be "
                "deleted. End any program that uses it, then remove Tamblit 95 again.")
         job = wine.probe.execute(installed / "setup.exe", "/u")
-        wine.probe.answer_message_box("Tamblit 95", 6, timeout=20)
+        wine.probe.answer_message_box("Tamblit 95", IDYES, timeout=20)
         assert wine.probe.answer_message_box(box[0], timeout=20) == box[2]
         assert job.result()["code"] == FAILED
         assert state(wine)["entry"] and (installed / "tamblit95.hlp").exists()
@@ -280,18 +247,24 @@ def test_failed_install_leaves_everything_as_it_was(clean, dist):
         (installed / "tamblit95.hlp").chmod(0o644)
 
 
-def test_program_manager_refusing_an_item_fails_the_install(e2e_session, dist):
+def test_program_manager_refusing_an_item_fails_the_install_and_silent_makes_a_group(
+        e2e_session, dist):
     wine = e2e_session.wine("winetrust-winxp", e2e_session.display(832, 624, 24))
     wine.reg_set(r"HKCU\Software\Wine", "Version", "winxp")
     group = wine.appdata / "Microsoft" / "Windows" / "Start Menu" / "Programs" / "Accessories"
     group.mkdir(parents=True, exist_ok=True)
-    proc, dlg = start_dialog(wine, dist)
+    proc, dlg = start_setup(wine, dist)
     # Listed, then gone: Program Manager refuses to show the group.
     shutil.rmtree(group)
     wine.probe.press(IDOK, hwnd=dlg["hwnd"])
-    wine.probe.answer_message_box("Create Directory", 6, timeout=20)
+    wine.probe.answer_message_box("Create Directory", IDYES, timeout=20)
     assert wine.probe.answer_message_box("Error", timeout=30).startswith(
         "Program Manager did not add Tamblit 95 to the Accessories group (")
     wine.probe.press(IDCANCEL, hwnd=dlg["hwnd"])
     assert proc.wait() == FAILED & 0xFF
     assert not wine.linuxpath(INSTALL_DIR).exists() and wine.reg_values(UNINSTALL) is None
+    # Without Accessories, a silent installation makes a group of its own.
+    assert setup_in(wine, dist, "/S") == DONE
+    assert (group.parent / "Tamblit 95" / "Tamblit 95.lnk").is_file()
+    assert setup_in(wine, dist, "/u", "/S") == DONE
+    assert not (group.parent / "Tamblit 95" / "Tamblit 95.lnk").exists()
