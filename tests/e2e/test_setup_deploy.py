@@ -18,7 +18,7 @@ PLANTED = ["shell32", "ole32", "oleaut32", "comctl32", "winmm", "version", "uxth
            "imm32", "msimg32"]
 PLANT_ENV = {"WINEDLLOVERRIDES": f"{WINE_DLL_OVERRIDES};{','.join(PLANTED)}=n,b"}
 DONE, CANCELLED, FAILED, BAD_SWITCH = 0, 1602, 1603, 1639
-WM_ENDSESSION = 0x16
+WM_ENDSESSION, WM_LBUTTONDOWN, WM_TRAYNOTIFY, TRAY_ICON_ID = 0x16, 0x201, 1224, 100
 
 
 @pytest.fixture(scope="module")
@@ -150,9 +150,11 @@ def gone(wine, pid):
 
 
 # How the running program is asked to end: by a second installation, by a
-# removal (while its start-up box is still up: it ends once that closes), and
-# by the end of the Windows session.
-@pytest.mark.parametrize("how", ["reinstall", "removal", "session end"])
+# removal (while its start-up box is still up: it ends once that closes), by
+# a removal while its sign-on box stays open (setup gives up and removes
+# nothing; the program ends when the box closes), and by the end of the
+# Windows session.
+@pytest.mark.parametrize("how", ["reinstall", "removal", "busy removal", "session end"])
 def test_running_program_is_ended_before_its_files_go(clean, dist, how):
     wine = clean
     assert setup_in(wine, dist, "/S") == DONE
@@ -169,6 +171,13 @@ def test_running_program_is_ended_before_its_files_go(clean, dist, how):
             (installed / "tamblit95.wav").write_bytes(b"old")
             assert setup_in(wine, dist, "/S") == DONE
             assert (installed / "tamblit95.wav").read_bytes() == (dist / "tamblit95.wav").read_bytes()
+        elif how == "busy removal":
+            wine.probe.post(WM_TRAYNOTIFY, TRAY_ICON_ID, WM_LBUTTONDOWN, cls="tamblit95")
+            box = wine.probe.wait_window(exe="tamblit95.exe", cls="#32770", visible=True, timeout=20)
+            assert setup_in(wine, installed, "/u", "/S") == FAILED
+            assert sorted(p.name for p in installed.iterdir()) == sorted(FILES)
+            assert not gone(wine, pid)
+            wine.probe.close(hwnd=box["hwnd"])
         else:
             wine.probe.post(WM_ENDSESSION, 1, cls="tamblit95")
     wine.wait_for(lambda: gone(wine, pid), 20, "the program ended")
