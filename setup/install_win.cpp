@@ -95,7 +95,9 @@ struct Attempt {
     bool upgrade;             // an installed program was there
     bool entryExisted;
     bool hadGroup;
+    bool madeGroup;           // the group was made for this installation
     char oldGroup[REMEMBERED_GROUP_SIZE];
+    const char *group;
     const char *itemGroups[2];  // Program Manager groups given an item
     int itemCount;
 };
@@ -119,6 +121,8 @@ static void RollBack(const Attempt &attempt)
             if (!ItemWasThere(attempt, attempt.itemGroups[i]))
                 DeleteProgramItem(ITEM_NAME, attempt.itemGroups[i]);
     }
+    if (attempt.madeGroup)
+        DeleteProgramGroup(attempt.group);
     if (!attempt.entryExisted)
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY);
     if (attempt.hadGroup) {
@@ -171,7 +175,7 @@ static void KeepInstallation(const Attempt &attempt, const char *group, int star
         DeleteProgramItem(ITEM_NAME, STARTUP_GROUP);
 }
 
-int InstallProgram(const char *group, int startUp)
+int InstallProgram(const char *group, int startUp, bool makeGroup)
 {
     char directory[SETUP_PATH_SIZE], installed[SETUP_PATH_SIZE];
     if (!GetInstallDirectory(directory) ||
@@ -190,7 +194,14 @@ int InstallProgram(const char *group, int startUp)
         return ERROR_SHARING_VIOLATION;
     attempt.entryExisted = KeyExists(UNINSTALL_ENTRY_KEY);
     attempt.hadGroup = ReadRememberedGroup(attempt.oldGroup, sizeof attempt.oldGroup);
+    attempt.group = group;
 
+    if (makeGroup) {
+        result = CreateProgramGroup(group);
+        if (result != 0)
+            return result;
+        attempt.madeGroup = true;
+    }
     result = CreateInstallDirectory(directory);
     if (result == 0)
         result = PlaceInstallFiles(InstallFileTable, directory);

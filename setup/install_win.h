@@ -18,9 +18,10 @@ bool GetInstallDirectory(char *out);
 // when there is none that can be read whole as a text.
 bool ReadRememberedGroup(char *group, DWORD size);
 
-// Installs for the group, adding a second item to StartUp when startUp is 1.
+// Installs for the group, adding a second item to StartUp when startUp is 1,
+// and with makeGroup first making the group, which is not there.
 // 0 when complete; -1 when the user declined to create the directory;
 // otherwise the result of the step that failed, after an error box, with
 // everything it had made taken away again and an installation it was
 // replacing as it was.
-int InstallProgram(const char *group, int startUp);
+int InstallProgram(const char *group, int startUp, bool makeGroup = false);

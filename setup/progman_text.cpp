@@ -110,7 +110,7 @@ bool MakeDeleteItemCommand(char *out, size_t outSize, const char *group, const c
                                 group, SHOW_GROUP_ACTIVATE, itemName, group, SHOW_GROUP_MINIMIZE));
 }
 
-bool MakeCreateGroupCommand(char *out, size_t outSize, const char *group)
+static bool MakeGroupCommand(char *out, size_t outSize, const char *verb, const char *group)
 {
     if (outSize == 0)
         return false;
@@ -119,5 +119,15 @@ bool MakeCreateGroupCommand(char *out, size_t outSize, const char *group)
         outSize = EXECUTE_COMMAND_SIZE;
     if (CheckGroupName(group) != GROUP_NAME_OK)
         return false;
-    return FitOrRefuse(out, outSize, snprintf(out, outSize, "[CreateGroup(\"%s\")]", group));
+    return FitOrRefuse(out, outSize, snprintf(out, outSize, "[%s(\"%s\")]", verb, group));
+}
+
+bool MakeCreateGroupCommand(char *out, size_t outSize, const char *group)
+{
+    return MakeGroupCommand(out, outSize, "CreateGroup", group);
+}
+
+bool MakeDeleteGroupCommand(char *out, size_t outSize, const char *group)
+{
+    return MakeGroupCommand(out, outSize, "DeleteGroup", group);
 }

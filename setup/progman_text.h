@@ -49,3 +49,6 @@ bool MakeDeleteItemCommand(char *out, size_t outSize, const char *group, const c
 // [CreateGroup("g")], refused the same way: makes the group, or opens it
 // when it exists.
 bool MakeCreateGroupCommand(char *out, size_t outSize, const char *group);
+
+// [DeleteGroup("g")], refused the same way.
+bool MakeDeleteGroupCommand(char *out, size_t outSize, const char *group);

@@ -142,6 +142,14 @@ int CreateProgramGroup(const char *group)
     return result;
 }
 
+int DeleteProgramGroup(const char *group)
+{
+    char command[EXECUTE_COMMAND_SIZE];
+    if (UseShellLinks() || !MakeDeleteGroupCommand(command, sizeof command, group))
+        return -1;
+    return ExecuteProgmanCommand(command);
+}
+
 int DeleteProgramItem(const char *itemName, const char *group)
 {
     char command[EXECUTE_COMMAND_SIZE];

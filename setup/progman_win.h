@@ -19,6 +19,10 @@ int AddProgramItem(const char *itemName, const char *directory, const char *grou
 // else an error code after an error box.
 int CreateProgramGroup(const char *group);
 
+// Deletes a group that CreateProgramGroup made, through Program Manager
+// only (a folder made for a shell link goes with UndoLinksMade). No message.
+int DeleteProgramGroup(const char *group);
+
 // Deletes the item from the group through Program Manager (the shell links
 // are deleted by DeleteRecordedLinks). Results as above; no message at all.
 int DeleteProgramItem(const char *itemName, const char *group);

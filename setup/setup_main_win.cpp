@@ -192,9 +192,7 @@ static int InstallSilently()
         return ERROR_INSTALL_FAILURE;
     if (found != LB_ERR)
         lstrcpynA(group, PRESELECTED_GROUP, sizeof group);
-    else if (CreateProgramGroup(group) != 0)
-        return ERROR_INSTALL_FAILURE;
-    return InstallProgram(group, 1) == 0 ? 0 : ERROR_INSTALL_FAILURE;
+    return InstallProgram(group, 1, found == LB_ERR) == 0 ? 0 : ERROR_INSTALL_FAILURE;
 }
 
 static int RunSetup(const SetupSwitches &switches)

@@ -272,7 +272,13 @@ def test_program_manager_refusing_an_item_fails_the_install_and_silent_makes_a_g
     wine.probe.press(IDCANCEL, hwnd=dlg["hwnd"])
     assert proc.wait() == FAILED & 0xFF
     assert not wine.linuxpath(INSTALL_DIR).exists() and wine.reg_values(UNINSTALL) is None
-    # Without Accessories, a silent installation makes a group of its own.
+    # Without Accessories, a silent installation makes a group of its own,
+    # and takes it away again when it fails.
+    blocked = wine.linuxpath(INSTALL_DIR) / "tamblit95.hlp.new"
+    blocked.mkdir(parents=True)
+    assert setup_in(wine, dist, "/S") == FAILED
+    assert not (group.parent / "Tamblit 95").exists()
+    blocked.rmdir()
     assert setup_in(wine, dist, "/S") == DONE
     assert (group.parent / "Tamblit 95" / "Tamblit 95.lnk").is_file()
     assert setup_in(wine, dist, "/u", "/S") == DONE

@@ -121,6 +121,8 @@ TEST(ProgmanCommands, FillTheTemplatesOrRefuse)
     EXPECT_TRUE(MakeCreateGroupCommand(create, sizeof create, "Tamblit 95"));
     EXPECT_STREQ(create, "[CreateGroup(\"Tamblit 95\")]");
     EXPECT_FALSE(MakeCreateGroupCommand(create, sizeof create, "A\")]["));
+    EXPECT_TRUE(MakeDeleteGroupCommand(create, sizeof create, "Tamblit 95"));
+    EXPECT_STREQ(create, "[DeleteGroup(\"Tamblit 95\")]");
 }
 
 TEST(InstallText, DirectoryUninstallCommandAndPaths)
