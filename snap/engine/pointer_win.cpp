@@ -1,5 +1,7 @@
 #include "snap/engine/pointer_win.h"
 
+#include "snap/common/dll_search_win.h"
+
 // CURSORINFO and CURSOR_SHOWING, which the headers for Windows 95 lack:
 // GetCursorInfo came with Windows 98 and NT 4.0 SP3.
 struct PointerInfo {
@@ -16,8 +18,7 @@ typedef BOOL(WINAPI *GetCursorInfoFn)(PointerInfo *info);
 // own, so the thread of the window under the pointer is joined for a moment.
 static bool CurrentPointer(HCURSOR *cursor, POINT *at)
 {
-    static GetCursorInfoFn getCursorInfo = reinterpret_cast<GetCursorInfoFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetCursorInfo")));
+    static GetCursorInfoFn getCursorInfo = SystemProc<GetCursorInfoFn>("user32.dll", "GetCursorInfo");
     if (getCursorInfo) {
         PointerInfo info;
         ZeroMemory(&info, sizeof info);

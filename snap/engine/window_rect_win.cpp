@@ -1,6 +1,7 @@
 #include "snap/engine/window_rect_win.h"
 
 #include "snap/engine/window_rect.h"
+#include "snap/common/dll_search_win.h"
 
 // The compositor's attribute (DWMWA_EXTENDED_FRAME_BOUNDS); the headers for
 // Windows 95 do not have it.
@@ -9,37 +10,22 @@ enum { DWM_EXTENDED_FRAME_BOUNDS = 9 };
 typedef HRESULT(WINAPI *DwmIsCompositionEnabledFn)(BOOL *enabled);
 typedef HRESULT(WINAPI *DwmGetWindowAttributeFn)(HWND hwnd, DWORD attribute, void *value, DWORD size);
 
-static const char DWM_LIBRARY[] = "\\dwmapi.dll";
+static const char DWM_LIBRARY[] = "dwmapi.dll";
 
+// Only Vista and later have the compositor. Its library comes from the
+// system folder by its full path, never from where the program lies, and
+// stays loaded for the run; looked up once.
 struct DwmFunctions {
-    bool tried;
     DwmIsCompositionEnabledFn isCompositionEnabled;
     DwmGetWindowAttributeFn getWindowAttribute;
 };
 
-static DwmFunctions g_dwm;
-
-// Only Vista and later have the compositor. Its library is loaded from the
-// system folder by its full path, never from where the program lies, and
-// stays loaded for the run.
 static const DwmFunctions &Dwm()
 {
-    if (g_dwm.tried)
-        return g_dwm;
-    g_dwm.tried = true;
-    char path[MAX_PATH];
-    UINT n = GetSystemDirectoryA(path, sizeof path);
-    if (n == 0 || n + sizeof DWM_LIBRARY > sizeof path)
-        return g_dwm;
-    lstrcpynA(path + n, DWM_LIBRARY, (int)(sizeof path - n));
-    HMODULE dwm = LoadLibraryA(path);
-    if (!dwm)
-        return g_dwm;
-    g_dwm.isCompositionEnabled =
-        reinterpret_cast<DwmIsCompositionEnabledFn>(reinterpret_cast<void (*)()>(GetProcAddress(dwm, "DwmIsCompositionEnabled")));
-    g_dwm.getWindowAttribute =
-        reinterpret_cast<DwmGetWindowAttributeFn>(reinterpret_cast<void (*)()>(GetProcAddress(dwm, "DwmGetWindowAttribute")));
-    return g_dwm;
+    static const DwmFunctions dwm = {
+        SystemProc<DwmIsCompositionEnabledFn>(DWM_LIBRARY, "DwmIsCompositionEnabled"),
+        SystemProc<DwmGetWindowAttributeFn>(DWM_LIBRARY, "DwmGetWindowAttribute")};
+    return dwm;
 }
 
 static WindowBox ToBox(const RECT &r)

@@ -5,6 +5,7 @@
 #include "snap/settings/settings_store_win.h"
 #include "snap/settings/snap_settings.h"
 #include "snap/common/app_state_win.h"
+#include "snap/shell/end_request_win.h"
 #include "snap/shell/hotkey_win.h"
 #include "snap/shell/preview_win.h"
 #include "snap/common/program_path_win.h"
@@ -85,9 +86,13 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         if (HandleSnapKeyTimer(hwnd, wParam) || HandleTrayMessage(hwnd, message, wParam))
             return 0;
         return DefWindowProcA(hwnd, message, wParam, lParam);
-    default:
+    default: {
+        LRESULT ended;
+        if (HandleEndMessage(hwnd, message, wParam, &ended))
+            return ended;
         if (HandleTrayMessage(hwnd, message, wParam))
             return 0;
         return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
     }
 }

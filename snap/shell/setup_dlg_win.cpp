@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "snap/common/dll_search_win.h"
+
 #include "snap/res/resource.h"
 #include "snap/shell/keys_dlg_win.h"
 #include "snap/shell/margins_dlg_win.h"
@@ -195,7 +197,7 @@ int RunSetupDialog(HWND owner)
 {
     // The hot key control's class must exist before the template is built;
     // registering it again is harmless.
-    InitCommonControls();
+    InitCommonControlsFromSystem();
     UnregisterSnapHotKeys(g_hwndMain);
     int result = static_cast<int>(DialogBoxParamA(g_hInstance, "SETUP", owner, (DLGPROC)SetupDlgProc, 0));
     g_hwndOpenDialog = owner;

@@ -32,6 +32,11 @@ NOT_ON_WINDOWS_95 = {"EnumDisplayMonitors", "MonitorFromWindow", "MonitorFromPoi
                      "GetMonitorInfoW", "GetCursorInfo", "DwmGetWindowAttribute",
                      "DwmIsCompositionEnabled"}
 
+# DLLs that Windows always takes from its system folder (known DLLs): any
+# other import would be looked for beside the program first.
+KNOWN_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
+              "comdlg32.dll", "msvcrt.dll"}
+
 # program, requested execution level, dpiAware (None: not stated)
 PROGRAMS = [("tamblit95", "asInvoker", "true"),
             ("setup", "requireAdministrator", None)]
@@ -107,6 +112,7 @@ def test_program_loads_on_windows_4_and_imports_only_the_dlls_the_readme_names(n
     assert fields["Subsystem"] == "00000002"  # Windows GUI
     imports = {d.lower() for d in re.findall(r"DLL Name: (\S+)", headers)}
     assert imports and not imports - readme_dlls(), f"not in the README: {imports - readme_dlls()}"
+    assert imports <= KNOWN_DLLS, f"searched for beside the program: {imports - KNOWN_DLLS}"
     # The compositor's library is loaded from the system folder where it exists.
     assert "dwmapi.dll" not in imports
     # "vma Hint/Ord Name" (binutils 2.40) or "vma <none> Hint Name" (2.44).
