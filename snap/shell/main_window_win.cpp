@@ -7,6 +7,7 @@
 #include "snap/settings/settings_store_win.h"
 #include "snap/settings/snap_settings.h"
 #include "snap/common/app_state_win.h"
+#include "snap/shell/area_picker_win.h"
 #include "snap/shell/hotkey_win.h"
 #include "snap/shell/preview_win.h"
 #include "snap/common/program_path_win.h"
@@ -65,8 +66,8 @@ static void OnHotKey(WPARAM id)
             return;
         break;
     case SelectableArea:
-        // The snapshot follows when the user has dragged out an area.
-        OpenPreview(g_hwndMain);
+        // The snapshot follows when the user has picked an area.
+        OpenAreaPicker(g_hwndMain);
         return;
     default:
         return;

@@ -1,0 +1,485 @@
+#include "snap/shell/screen_picker_win.h"
+
+#include <windowsx.h>
+
+#include "snap/common/app_state_win.h"
+#include "snap/common/message_box_win.h"
+#include "snap/common/snap_sound_win.h"
+#include "snap/engine/desktop_win.h"
+#include "snap/engine/freeze_win.h"
+#include "snap/engine/gdi_guards_win.h"
+#include "snap/engine/snap_result.h"
+#include "snap/engine/snapshot_win.h"
+#include "snap/engine/window_list_win.h"
+#include "snap/settings/settings_store_win.h"
+#include "snap/settings/snap_settings.h"
+#include "snap/shell/area_picker_geometry.h"
+#include "snap/shell/magnifier_win.h"
+
+static const char PICKER_CLASS[] = "tamblit95 area";
+static const char PICKER_CAPTION[] = "Snapshot Area";
+
+enum {
+    WM_PICKER_END = WM_USER + 220,  // ends the picker without a snapshot, once the current message is done
+    OUTLINE_WIDTH = 3,              // of the outline of the window under the pointer
+    MAX_PIECES = 12                 // rectangles that the marks over the picture cover
+};
+static const COLORREF OUTLINE_COLOUR = RGB(0, 120, 215);
+
+// How a mark is drawn over the restored picture.
+enum PieceKind { SOLID_PIECE, INVERTED_PIECE, MAGNIFIER_PIECE };
+
+// The marks over the frozen picture, each a rectangle in client (canvas)
+// coordinates.
+struct Marks {
+    int count;
+    RECT pieces[MAX_PIECES];
+    PieceKind kinds[MAX_PIECES];
+};
+
+static struct {
+    bool busy;            // from the freeze until the snapshot is delivered
+    HWND owner;
+    HWND window;          // the picker while it is up
+    RECT desktop;         // the frozen desktop; the window's client area lies over it
+    HBITMAP frozen;
+    HDC frozenDc;         // holds frozen while the window is up
+    HGDIOBJ frozenPrevious;
+    HDC canvasDc;         // the picture as shown: frozen pixels with the marks over them
+    HBITMAP canvas;
+    HGDIOBJ canvasPrevious;
+    DesktopLayout layout;
+    int windowCount;
+    RECT windows[MAX_LISTED_WINDOWS];  // other programs' windows at the freeze, topmost first
+    SIZE magnifier;
+    POINT pointer;        // desktop coordinates
+    POINT anchor;         // where the left button went down
+    bool dragging;
+    Marks shown;          // the marks now on the canvas
+} g_picker;
+
+bool ScreenPickerBusy()
+{
+    return g_picker.busy;
+}
+
+static PreviewPoint Point(POINT p)
+{
+    const PreviewPoint q = {p.x, p.y};
+    return q;
+}
+
+static ScreenRect Screen(const RECT &r)
+{
+    const ScreenRect s = {r.left, r.top, r.right, r.bottom};
+    return s;
+}
+
+static RECT Rect(const ScreenRect &s)
+{
+    RECT r;
+    SetRect(&r, s.left, s.top, s.right, s.bottom);
+    return r;
+}
+
+// The monitor under p (the desktop when p lies where none is).
+static ScreenRect MonitorAt(POINT p)
+{
+    ScreenRect monitors[MAX_DESKTOP_MONITORS];
+    for (int i = 0; i < g_picker.layout.monitorCount; ++i)
+        monitors[i] = Screen(g_picker.layout.monitors[i]);
+    const int i = RectIndexAt(monitors, g_picker.layout.monitorCount, Point(p));
+    return i >= 0 ? monitors[i] : Screen(g_picker.desktop);
+}
+
+// The window under p at the freeze, clipped to the desktop; false over none.
+static bool WindowAt(POINT p, RECT *rect)
+{
+    ScreenRect windows[MAX_LISTED_WINDOWS];
+    for (int i = 0; i < g_picker.windowCount; ++i)
+        windows[i] = Screen(g_picker.windows[i]);
+    const int i = RectIndexAt(windows, g_picker.windowCount, Point(p));
+    ScreenRect clipped;
+    if (i < 0 || !IntersectScreenRects(windows[i], Screen(g_picker.desktop), &clipped))
+        return false;
+    *rect = Rect(clipped);
+    return true;
+}
+
+// The band from the press to the pointer, both pixels included.
+static RECT CurrentBand()
+{
+    return Rect(PickedBand(Point(g_picker.anchor), Point(g_picker.pointer)));
+}
+
+static void AddPiece(Marks *marks, int left, int top, int right, int bottom, PieceKind kind)
+{
+    if (marks->count == MAX_PIECES || left >= right || top >= bottom)
+        return;
+    // From desktop to client coordinates.
+    SetRect(&marks->pieces[marks->count], left - g_picker.desktop.left, top - g_picker.desktop.top,
+            right - g_picker.desktop.left, bottom - g_picker.desktop.top);
+    marks->kinds[marks->count++] = kind;
+}
+
+// A frame of the given width along the inside of r (outside it, when
+// outward), the corners belonging to the rows so that none is drawn twice.
+static void AddFrame(Marks *marks, RECT r, int width, bool outward, PieceKind kind)
+{
+    if (outward)
+        InflateRect(&r, width, width);
+    AddPiece(marks, r.left, r.top, r.right, r.top + width, kind);
+    AddPiece(marks, r.left, r.bottom - width, r.right, r.bottom, kind);
+    AddPiece(marks, r.left, r.top + width, r.left + width, r.bottom - width, kind);
+    AddPiece(marks, r.right - width, r.top + width, r.right, r.bottom - width, kind);
+}
+
+// What is drawn over the picture for the pointer where it is now.
+static Marks MarksNow()
+{
+    Marks marks;
+    marks.count = 0;
+    const POINT p = g_picker.pointer;
+    RECT r;
+    if (g_picker.dragging)
+        AddFrame(&marks, CurrentBand(), 1, true, INVERTED_PIECE);
+    else if (WindowAt(p, &r))
+        AddFrame(&marks, r, OUTLINE_WIDTH, false, SOLID_PIECE);
+    // The crosshair across the pointer's monitor; where its lines cross, the
+    // pointer's pixel is inverted twice and shows as it is.
+    const ScreenRect monitor = MonitorAt(p);
+    AddPiece(&marks, monitor.left, p.y, monitor.right, p.y + 1, INVERTED_PIECE);
+    AddPiece(&marks, p.x, monitor.top, p.x + 1, monitor.bottom, INVERTED_PIECE);
+    const ScreenRect place = MagnifierPlace(Point(p), monitor, g_picker.magnifier.cx, g_picker.magnifier.cy);
+    AddPiece(&marks, place.left, place.top, place.right, place.bottom, MAGNIFIER_PIECE);
+    return marks;
+}
+
+static void DrawMarks(const Marks &marks)
+{
+    HDC dc = g_picker.canvasDc;
+    GdiObjectGuard outline(CreateSolidBrush(OUTLINE_COLOUR));
+    for (int i = 0; i < marks.count; ++i) {
+        const RECT &r = marks.pieces[i];
+        switch (marks.kinds[i]) {
+        case SOLID_PIECE:
+            FillRect(dc, &r, static_cast<HBRUSH>(outline.object ? outline.object : GetStockObject(BLACK_BRUSH)));
+            break;
+        case INVERTED_PIECE:
+            PatBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, DSTINVERT);
+            break;
+        case MAGNIFIER_PIECE: {
+            const RECT band = CurrentBand();
+            const SIZE size = {band.right - band.left, band.bottom - band.top};
+            DrawMagnifier(dc, r.left, r.top, g_picker.frozenDc, g_picker.desktop, g_picker.pointer,
+                          g_picker.dragging ? &size : NULL);
+            break;
+        }
+        }
+    }
+}
+
+// Brings the picture up to date for the pointer and the button: the parts
+// that the old marks covered are restored from the frozen picture, every
+// mark is drawn anew, and only those parts go to the screen. Each part is
+// restored before any mark is drawn over it, so inverted marks never
+// invert twice.
+static void Refresh()
+{
+    const Marks next = MarksNow();
+    RECT dirty[2 * MAX_PIECES];
+    int count = 0;
+    for (int i = 0; i < g_picker.shown.count; ++i)
+        dirty[count++] = g_picker.shown.pieces[i];
+    for (int i = 0; i < next.count; ++i)
+        dirty[count++] = next.pieces[i];
+    for (int i = 0; i < count; ++i) {
+        const RECT &r = dirty[i];
+        BitBlt(g_picker.canvasDc, r.left, r.top, r.right - r.left, r.bottom - r.top, g_picker.frozenDc, r.left, r.top,
+               SRCCOPY);
+    }
+    DrawMarks(next);
+    g_picker.shown = next;
+    HDC dc = GetDC(g_picker.window);
+    if (!dc)
+        return;
+    for (int i = 0; i < count; ++i) {
+        const RECT &r = dirty[i];
+        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, g_picker.canvasDc, r.left, r.top, SRCCOPY);
+    }
+    ReleaseDC(g_picker.window, dc);
+}
+
+static void MovePointer(POINT p)
+{
+    if (p.x == g_picker.pointer.x && p.y == g_picker.pointer.y)
+        return;
+    g_picker.pointer = p;
+    Refresh();
+}
+
+// A mouse message's point in desktop coordinates (the client area lies
+// over the desktop from its top-left corner).
+static POINT MessagePoint(LPARAM lParam)
+{
+    POINT p = {GET_X_LPARAM(lParam) + g_picker.desktop.left, GET_Y_LPARAM(lParam) + g_picker.desktop.top};
+    return p;
+}
+
+static void FreeDrawing()
+{
+    if (g_picker.canvasDc) {
+        if (g_picker.canvasPrevious)
+            SelectObject(g_picker.canvasDc, g_picker.canvasPrevious);
+        DeleteDC(g_picker.canvasDc);
+    }
+    if (g_picker.canvas)
+        DeleteObject(g_picker.canvas);
+    if (g_picker.frozenDc) {
+        if (g_picker.frozenPrevious)
+            SelectObject(g_picker.frozenDc, g_picker.frozenPrevious);
+        DeleteDC(g_picker.frozenDc);
+    }
+    g_picker.canvasDc = g_picker.frozenDc = NULL;
+    g_picker.canvas = NULL;
+    g_picker.canvasPrevious = g_picker.frozenPrevious = NULL;
+}
+
+// Takes the picker off the screen and, when take is set, rect (desktop
+// coordinates) out of the frozen picture; the picker itself is never in it.
+static void Finish(bool take, RECT rect)
+{
+    if (!g_picker.window)
+        return;
+    HWND window = g_picker.window;
+    g_picker.window = NULL;
+    g_picker.dragging = false;
+    if (GetCapture() == window)
+        ReleaseCapture();
+    DestroyWindow(window);
+    FreeDrawing();
+    if (take && !IsRectEmpty(&rect)) {
+        RECT image = rect;
+        OffsetRect(&image, -g_picker.desktop.left, -g_picker.desktop.top);
+        // The cue sounded when the screen was frozen.
+        TakeSnapshot(g_picker.owner, &image, SnapSettings.destination, g_picker.frozen, FALSE);
+        RememberLastArea(rect);
+    }
+    DeleteObject(g_picker.frozen);
+    g_picker.frozen = NULL;
+    g_picker.busy = false;
+}
+
+static void Cancel()
+{
+    RECT none;
+    SetRectEmpty(&none);
+    Finish(false, none);
+}
+
+// A click or Enter: the outlined window whole, or the pointer's monitor
+// where no window lay.
+static void TakeWindow()
+{
+    RECT rect;
+    if (!WindowAt(g_picker.pointer, &rect))
+        rect = Rect(MonitorAt(g_picker.pointer));
+    Finish(true, rect);
+}
+
+static void OnKey(WPARAM key)
+{
+    int dx = 0, dy = 0;
+    switch (key) {
+    case VK_ESCAPE:
+        Cancel();
+        return;
+    case VK_RETURN:
+        if (!g_picker.dragging)
+            TakeWindow();
+        return;
+    case VK_LEFT: dx = -1; break;
+    case VK_RIGHT: dx = 1; break;
+    case VK_UP: dy = -1; break;
+    case VK_DOWN: dy = 1; break;
+    default:
+        return;
+    }
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    const PreviewPoint p = NudgedPoint(Point(g_picker.pointer), dx, dy, shift, Screen(g_picker.desktop));
+    // The pointer itself goes there, so that the button's release lands on
+    // the nudged pixel.
+    SetCursorPos(p.x, p.y);
+    const POINT q = {p.x, p.y};
+    MovePointer(q);
+}
+
+static void OnButtonUp(LPARAM lParam)
+{
+    if (!g_picker.dragging)
+        return;
+    const POINT release = MessagePoint(lParam);
+    g_picker.pointer = release;
+    g_picker.dragging = false;
+    if (release.x == g_picker.anchor.x && release.y == g_picker.anchor.y)
+        TakeWindow();
+    else
+        Finish(true, CurrentBand());
+}
+
+// Losing the mouse mid-drag (another program took it, or the system ended
+// the drag) drops the band; the picker stays up and keeps working.
+static void DropDrag()
+{
+    if (!g_picker.dragging)
+        return;
+    g_picker.dragging = false;
+    Refresh();
+}
+
+static LRESULT CALLBACK PickerWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Messages of a window already given up (while it is destroyed) change nothing.
+    if (hwnd != g_picker.window)
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        const RECT &r = ps.rcPaint;
+        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, g_picker.canvasDc, r.left, r.top, SRCCOPY);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;  // the whole client area is painted from the canvas
+    case WM_MOUSEMOVE:
+        MovePointer(MessagePoint(lParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+        g_picker.pointer = g_picker.anchor = MessagePoint(lParam);
+        g_picker.dragging = true;
+        SetCapture(hwnd);
+        Refresh();
+        return 0;
+    case WM_LBUTTONUP:
+        OnButtonUp(lParam);
+        return 0;
+    case WM_RBUTTONDOWN:
+        return 0;
+    case WM_RBUTTONUP:
+        Cancel();
+        return 0;
+    case WM_KEYDOWN:
+        OnKey(wParam);
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != hwnd)
+            DropDrag();
+        return 0;
+    case WM_CANCELMODE:
+        if (GetCapture() == hwnd)
+            ReleaseCapture();
+        DropDrag();
+        return 0;
+    case WM_ACTIVATE:
+        // Another program came forward: the picker goes, taking nothing,
+        // rather than lie topmost over a window the user is working in.
+        if (LOWORD(wParam) == WA_INACTIVE)
+            PostMessageA(hwnd, WM_PICKER_END, 0, 0);
+        return 0;
+    case WM_DISPLAYCHANGE:
+        // The frozen picture no longer matches the desktop.
+        PostMessageA(hwnd, WM_PICKER_END, 0, 0);
+        return 0;
+    case WM_PICKER_END:
+    case WM_CLOSE:
+        Cancel();
+        return 0;
+    default:
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+static bool RegisterPickerClass()
+{
+    WNDCLASSA wc;
+    if (GetClassInfoA(g_hInstance, PICKER_CLASS, &wc))
+        return true;
+    ZeroMemory(&wc, sizeof wc);
+    wc.lpfnWndProc = PickerWndProc;
+    wc.hInstance = g_hInstance;
+    wc.hCursor = LoadCursorA(NULL, IDC_CROSS);
+    wc.lpszClassName = PICKER_CLASS;
+    return RegisterClassA(&wc) != 0;
+}
+
+// The frozen picture selected for drawing from, and the canvas made from it.
+static bool PrepareDrawing()
+{
+    ScreenDcGuard screen;
+    if (!screen)
+        return false;
+    const int width = g_picker.desktop.right - g_picker.desktop.left;
+    const int height = g_picker.desktop.bottom - g_picker.desktop.top;
+    g_picker.frozenDc = CreateCompatibleDC(screen);
+    g_picker.canvasDc = CreateCompatibleDC(screen);
+    g_picker.canvas = CreateCompatibleBitmap(screen, width, height);
+    if (!g_picker.frozenDc || !g_picker.canvasDc || !g_picker.canvas)
+        return false;
+    g_picker.frozenPrevious = SelectObject(g_picker.frozenDc, g_picker.frozen);
+    g_picker.canvasPrevious = SelectObject(g_picker.canvasDc, g_picker.canvas);
+    if (!g_picker.frozenPrevious || !g_picker.canvasPrevious)
+        return false;
+    g_picker.magnifier = MagnifierSize(g_picker.canvasDc);
+    return BitBlt(g_picker.canvasDc, 0, 0, width, height, g_picker.frozenDc, 0, 0, SRCCOPY) != 0;
+}
+
+void OpenScreenPicker(HWND owner)
+{
+    // A second press while the picker is up, or while its snapshot's dialogs
+    // are, changes nothing.
+    if (g_picker.busy)
+        return;
+    const int failure = FreezeDesktop(&g_picker.desktop, &g_picker.frozen);
+    if (failure != Ok) {
+        ShowErrorBox(SnapResultMessage(failure));
+        return;
+    }
+    g_picker.busy = true;
+    // What lay where at the freeze, before the picker covers it.
+    g_picker.windowCount = ListOtherWindows(g_picker.windows, MAX_LISTED_WINDOWS);
+    ReadDesktopLayout(&g_picker.layout);
+    g_picker.owner = owner;
+    g_picker.dragging = false;
+    g_picker.shown.count = 0;
+    GetCursorPos(&g_picker.pointer);
+
+    if (!PrepareDrawing() || !RegisterPickerClass()) {
+        FreeDrawing();
+        DeleteObject(g_picker.frozen);
+        g_picker.frozen = NULL;
+        g_picker.busy = false;
+        ShowErrorBox(SnapResultMessage(NoMemory));
+        return;
+    }
+    // The screen is frozen first, so neither the picker nor anything the
+    // sound causes is in the picture.
+    PlaySnapSound();
+    g_picker.window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, PICKER_CLASS, PICKER_CAPTION, WS_POPUP,
+                                      g_picker.desktop.left, g_picker.desktop.top,
+                                      g_picker.desktop.right - g_picker.desktop.left,
+                                      g_picker.desktop.bottom - g_picker.desktop.top, NULL, NULL, g_hInstance, NULL);
+    if (!g_picker.window) {
+        FreeDrawing();
+        DeleteObject(g_picker.frozen);
+        g_picker.frozen = NULL;
+        g_picker.busy = false;
+        return;
+    }
+    DrawMarks(g_picker.shown = MarksNow());
+    ShowWindow(g_picker.window, SW_SHOW);
+    SetForegroundWindow(g_picker.window);
+    SetFocus(g_picker.window);
+    UpdateWindow(g_picker.window);
+}
