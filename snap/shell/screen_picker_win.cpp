@@ -15,48 +15,14 @@
 #include "snap/settings/snap_settings.h"
 #include "snap/shell/area_picker_geometry.h"
 #include "snap/shell/magnifier_win.h"
+#include "snap/shell/screen_picker_state_win.h"
 
 static const char PICKER_CLASS[] = "tamblit95 area";
 static const char PICKER_CAPTION[] = "Snapshot Area";
 
 enum {
-    WM_PICKER_END = WM_USER + 220,  // ends the picker without a snapshot, once the current message is done
-    OUTLINE_WIDTH = 3,              // of the outline of the window under the pointer
-    MAX_PIECES = 12                 // rectangles that the marks over the picture cover
+    WM_PICKER_END = WM_USER + 220  // ends the picker without a snapshot, once the current message is done
 };
-static const COLORREF OUTLINE_COLOUR = RGB(0, 120, 215);
-
-// How a mark is drawn over the restored picture.
-enum PieceKind { SOLID_PIECE, INVERTED_PIECE, MAGNIFIER_PIECE };
-
-// The marks over the frozen picture, each a rectangle in client (canvas)
-// coordinates.
-struct Marks {
-    int count;
-    RECT pieces[MAX_PIECES];
-    PieceKind kinds[MAX_PIECES];
-};
-
-static struct {
-    bool busy;            // from the freeze until the snapshot is delivered
-    HWND owner;
-    HWND window;          // the picker while it is up
-    RECT desktop;         // the frozen desktop; the window's client area lies over it
-    HBITMAP frozen;
-    HDC frozenDc;         // holds frozen while the window is up
-    HGDIOBJ frozenPrevious;
-    HDC canvasDc;         // the picture as shown: frozen pixels with the marks over them
-    HBITMAP canvas;
-    HGDIOBJ canvasPrevious;
-    DesktopLayout layout;
-    int windowCount;
-    RECT windows[MAX_LISTED_WINDOWS];  // other programs' windows at the freeze, topmost first
-    SIZE magnifier;
-    POINT pointer;        // desktop coordinates
-    POINT anchor;         // where the left button went down
-    bool dragging;
-    Marks shown;          // the marks now on the canvas
-} g_picker;
 
 bool ScreenPickerBusy()
 {
@@ -75,147 +41,12 @@ static ScreenRect Screen(const RECT &r)
     return s;
 }
 
-static RECT Rect(const ScreenRect &s)
-{
-    RECT r;
-    SetRect(&r, s.left, s.top, s.right, s.bottom);
-    return r;
-}
-
-// The monitor under p (the desktop when p lies where none is).
-static ScreenRect MonitorAt(POINT p)
-{
-    ScreenRect monitors[MAX_DESKTOP_MONITORS];
-    for (int i = 0; i < g_picker.layout.monitorCount; ++i)
-        monitors[i] = Screen(g_picker.layout.monitors[i]);
-    const int i = RectIndexAt(monitors, g_picker.layout.monitorCount, Point(p));
-    return i >= 0 ? monitors[i] : Screen(g_picker.desktop);
-}
-
-// The window under p at the freeze, clipped to the desktop; false over none.
-static bool WindowAt(POINT p, RECT *rect)
-{
-    ScreenRect windows[MAX_LISTED_WINDOWS];
-    for (int i = 0; i < g_picker.windowCount; ++i)
-        windows[i] = Screen(g_picker.windows[i]);
-    const int i = RectIndexAt(windows, g_picker.windowCount, Point(p));
-    ScreenRect clipped;
-    if (i < 0 || !IntersectScreenRects(windows[i], Screen(g_picker.desktop), &clipped))
-        return false;
-    *rect = Rect(clipped);
-    return true;
-}
-
-// The band from the press to the pointer, both pixels included.
-static RECT CurrentBand()
-{
-    return Rect(PickedBand(Point(g_picker.anchor), Point(g_picker.pointer)));
-}
-
-static void AddPiece(Marks *marks, int left, int top, int right, int bottom, PieceKind kind)
-{
-    if (marks->count == MAX_PIECES || left >= right || top >= bottom)
-        return;
-    // From desktop to client coordinates.
-    SetRect(&marks->pieces[marks->count], left - g_picker.desktop.left, top - g_picker.desktop.top,
-            right - g_picker.desktop.left, bottom - g_picker.desktop.top);
-    marks->kinds[marks->count++] = kind;
-}
-
-// A frame of the given width along the inside of r (outside it, when
-// outward), the corners belonging to the rows so that none is drawn twice.
-static void AddFrame(Marks *marks, RECT r, int width, bool outward, PieceKind kind)
-{
-    if (outward)
-        InflateRect(&r, width, width);
-    AddPiece(marks, r.left, r.top, r.right, r.top + width, kind);
-    AddPiece(marks, r.left, r.bottom - width, r.right, r.bottom, kind);
-    AddPiece(marks, r.left, r.top + width, r.left + width, r.bottom - width, kind);
-    AddPiece(marks, r.right - width, r.top + width, r.right, r.bottom - width, kind);
-}
-
-// What is drawn over the picture for the pointer where it is now.
-static Marks MarksNow()
-{
-    Marks marks;
-    marks.count = 0;
-    const POINT p = g_picker.pointer;
-    RECT r;
-    if (g_picker.dragging)
-        AddFrame(&marks, CurrentBand(), 1, true, INVERTED_PIECE);
-    else if (WindowAt(p, &r))
-        AddFrame(&marks, r, OUTLINE_WIDTH, false, SOLID_PIECE);
-    // The crosshair across the pointer's monitor; where its lines cross, the
-    // pointer's pixel is inverted twice and shows as it is.
-    const ScreenRect monitor = MonitorAt(p);
-    AddPiece(&marks, monitor.left, p.y, monitor.right, p.y + 1, INVERTED_PIECE);
-    AddPiece(&marks, p.x, monitor.top, p.x + 1, monitor.bottom, INVERTED_PIECE);
-    const ScreenRect place = MagnifierPlace(Point(p), monitor, g_picker.magnifier.cx, g_picker.magnifier.cy);
-    AddPiece(&marks, place.left, place.top, place.right, place.bottom, MAGNIFIER_PIECE);
-    return marks;
-}
-
-static void DrawMarks(const Marks &marks)
-{
-    HDC dc = g_picker.canvasDc;
-    GdiObjectGuard outline(CreateSolidBrush(OUTLINE_COLOUR));
-    for (int i = 0; i < marks.count; ++i) {
-        const RECT &r = marks.pieces[i];
-        switch (marks.kinds[i]) {
-        case SOLID_PIECE:
-            FillRect(dc, &r, static_cast<HBRUSH>(outline.object ? outline.object : GetStockObject(BLACK_BRUSH)));
-            break;
-        case INVERTED_PIECE:
-            PatBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, DSTINVERT);
-            break;
-        case MAGNIFIER_PIECE: {
-            const RECT band = CurrentBand();
-            const SIZE size = {band.right - band.left, band.bottom - band.top};
-            DrawMagnifier(dc, r.left, r.top, g_picker.frozenDc, g_picker.desktop, g_picker.pointer,
-                          g_picker.dragging ? &size : NULL);
-            break;
-        }
-        }
-    }
-}
-
-// Brings the picture up to date for the pointer and the button: the parts
-// that the old marks covered are restored from the frozen picture, every
-// mark is drawn anew, and only those parts go to the screen. Each part is
-// restored before any mark is drawn over it, so inverted marks never
-// invert twice.
-static void Refresh()
-{
-    const Marks next = MarksNow();
-    RECT dirty[2 * MAX_PIECES];
-    int count = 0;
-    for (int i = 0; i < g_picker.shown.count; ++i)
-        dirty[count++] = g_picker.shown.pieces[i];
-    for (int i = 0; i < next.count; ++i)
-        dirty[count++] = next.pieces[i];
-    for (int i = 0; i < count; ++i) {
-        const RECT &r = dirty[i];
-        BitBlt(g_picker.canvasDc, r.left, r.top, r.right - r.left, r.bottom - r.top, g_picker.frozenDc, r.left, r.top,
-               SRCCOPY);
-    }
-    DrawMarks(next);
-    g_picker.shown = next;
-    HDC dc = GetDC(g_picker.window);
-    if (!dc)
-        return;
-    for (int i = 0; i < count; ++i) {
-        const RECT &r = dirty[i];
-        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, g_picker.canvasDc, r.left, r.top, SRCCOPY);
-    }
-    ReleaseDC(g_picker.window, dc);
-}
-
 static void MovePointer(POINT p)
 {
     if (p.x == g_picker.pointer.x && p.y == g_picker.pointer.y)
         return;
     g_picker.pointer = p;
-    Refresh();
+    RefreshPicker();
 }
 
 // A mouse message's point in desktop coordinates (the client area lies
@@ -282,8 +113,8 @@ static void Cancel()
 static void TakeWindow()
 {
     RECT rect;
-    if (!WindowAt(g_picker.pointer, &rect))
-        rect = Rect(MonitorAt(g_picker.pointer));
+    if (!PickerWindowAt(g_picker.pointer, &rect))
+        rect = PickerMonitorAt(g_picker.pointer);
     Finish(true, rect);
 }
 
@@ -324,7 +155,7 @@ static void OnButtonUp(LPARAM lParam)
     if (release.x == g_picker.anchor.x && release.y == g_picker.anchor.y)
         TakeWindow();
     else
-        Finish(true, CurrentBand());
+        Finish(true, PickerBand());
 }
 
 // Losing the mouse mid-drag (another program took it, or the system ended
@@ -334,7 +165,7 @@ static void DropDrag()
     if (!g_picker.dragging)
         return;
     g_picker.dragging = false;
-    Refresh();
+    RefreshPicker();
 }
 
 static LRESULT CALLBACK PickerWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -360,7 +191,7 @@ static LRESULT CALLBACK PickerWndProc(HWND hwnd, UINT message, WPARAM wParam, LP
         g_picker.pointer = g_picker.anchor = MessagePoint(lParam);
         g_picker.dragging = true;
         SetCapture(hwnd);
-        Refresh();
+        RefreshPicker();
         return 0;
     case WM_LBUTTONUP:
         OnButtonUp(lParam);
@@ -477,7 +308,7 @@ void OpenScreenPicker(HWND owner)
         g_picker.busy = false;
         return;
     }
-    DrawMarks(g_picker.shown = MarksNow());
+    DrawPickerMarks(g_picker.shown = PickerMarksNow());
     ShowWindow(g_picker.window, SW_SHOW);
     SetForegroundWindow(g_picker.window);
     SetFocus(g_picker.window);

@@ -9,7 +9,7 @@ from harness_monitors import DESKTOP, PATTERNS
 from preview import drag
 from procstats import process_stats
 from test_preview import HOT_KEY, PATTERN, SAVE, save_snapshot
-from test_resident import SETTINGS, exit_program, fresh_settings, start_resident
+from test_resident import SETTINGS, exit_program, fresh_settings, holds_for, start_resident
 
 PICKER = {"cls": "tamblit95 area", "caption": "Snapshot Area"}
 WM_CANCELMODE, WM_DISPLAYCHANGE = 0x1F, 0x7E
@@ -112,4 +112,51 @@ def test_each_way_of_taking_gives_the_frozen_pixels(request, where, way):
             assert bmp.row(y) == before.row(y + dy)[dx:dx + bmp.width], f"row {y}"
         assert wine.reg_query(SETTINGS + r"\Source", "LastArea") == ("REG_SZ", ",".join(map(str, expected)))
         assert wine.probe.find_window(**PICKER) is None
+    exit_program(wine, proc)
+
+
+def no_save_dialog(wine):
+    return not any(w["visible"] for w in wine.probe.list(caption=SAVE, cls="#32770"))
+
+
+def test_picker_survives_or_ends_cleanly_and_ignores_a_second_key(wine):
+    folder, proc = start_picker_program(wine)
+    pattern = wine.start_pattern(*PATTERN, title="Picker Pattern")
+    win_pid = proc.win_pid()
+    desktop, d = (0, 0, 1024, 768), wine.display
+    x, y = PATTERN[0] + 10, PATTERN[1] + 10
+
+    # The key again while it is up: the same picker, which goes on working
+    # after the mouse is taken from it in mid-drag (the band is dropped).
+    first = open_picker(wine, desktop)
+    wine.probe.keys(HOT_KEY)
+    d.move_pointer(x, y)
+    d.xdotool("mousedown", 1)
+    d.move_pointer(x + 50, y + 50)
+    wine.probe.post(WM_CANCELMODE, **PICKER)
+    d.xdotool("mouseup", 1)
+    holds_for(lambda: [w["hwnd"] for w in wine.probe.list(**PICKER)] == [first["hwnd"]] and no_save_dialog(wine),
+              "one picker, nothing taken", 2)
+    wine.probe.keys("enter", **PICKER)
+    bmp = read_bmp(save_snapshot(wine, folder, "window.bmp"))
+    assert (bmp.width, bmp.height) == PATTERN[2:]
+
+    # Another program brought forward, or the display changed: the picker
+    # goes, taking nothing, and leaves neither the mouse held nor GDI objects.
+    gdi = None
+    for round in range(4):
+        open_picker(wine, desktop)
+        if round % 2:
+            wine.probe.post(WM_DISPLAYCHANGE, 24, (768 << 16) | 1024, **PICKER)
+        else:
+            wine.probe.focus(hwnd=pattern.hwnd)
+        wine.probe.wait_gone(timeout=30, **PICKER)
+        assert no_save_dialog(wine)
+        assert wine.probe.find_window(cls="tamblit95")["capture"] == 0
+        stats = process_stats(wine, win_pid)["gdi"]
+        if round == 1:
+            gdi = stats
+        elif gdi is not None:
+            assert stats == gdi
+    assert [p.name for p in folder.iterdir()] == ["window.bmp"]
     exit_program(wine, proc)
