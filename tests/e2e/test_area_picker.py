@@ -6,7 +6,7 @@ import pytest
 
 from harness import read_bmp
 from harness_monitors import DESKTOP, PATTERNS
-from preview import drag
+from preview import drag, model_origin, wait_closed, wait_preview
 from procstats import process_stats
 from test_preview import HOT_KEY, PATTERN, SAVE, save_snapshot
 from test_resident import SETTINGS, exit_program, fresh_settings, holds_for, start_resident
@@ -75,9 +75,9 @@ CASES = [(d, w) for d in DISPLAYS for w in WAYS
          if d == "one display" or w in ("drag left up", "click on a window", "shift arrows with the button down")]
 
 
-def start_picker_program(wine):
+def start_picker_program(wine, picker="Screen"):
     folder, _ = fresh_settings(wine, source="Selected")
-    wine.reg_set(SETTINGS + r"\Source", "Picker", "Screen")
+    wine.reg_set(SETTINGS + r"\Source", "Picker", picker)
     return folder, start_resident(wine)
 
 
@@ -159,4 +159,39 @@ def test_picker_survives_or_ends_cleanly_and_ignores_a_second_key(wine):
         elif gdi is not None:
             assert stats == gdi
     assert [p.name for p in folder.iterdir()] == ["window.bmp"]
+    exit_program(wine, proc)
+
+
+CELLS, ZOOM, OFFSET = 21, 6, 20  # the magnifier: pixels each way, enlargement, distance from the pointer
+
+
+def magnifier_mismatches(wine, pointer, pixel, before):
+    """Every fourth enlarged pixel of the magnifier below right of the pointer
+    (inside its one-pixel border) against the frozen pixels around ``pixel``."""
+    shot = wine.probe.capture(pointer[0] + OFFSET + 1, pointer[1] + OFFSET + 1, CELLS * ZOOM, CELLS * ZOOM)
+    return [(i, j) for j in range(0, CELLS, 4) for i in range(0, CELLS, 4)
+            if shot.pixel(i * ZOOM + ZOOM // 2, j * ZOOM + ZOOM // 2)
+            != before.pixel(pixel[0] - CELLS // 2 + i, pixel[1] - CELLS // 2 + j)]
+
+
+@pytest.mark.parametrize("picker", ["Model", "Screen"])
+def test_magnifier_enlarges_the_frozen_pixels_under_the_pointer(wine, picker):
+    _, proc = start_picker_program(wine, picker)
+    wine.start_pattern(*PATTERN, title="Picker Pattern")
+    before = wine.probe.capture(0, 0, 1024, 768)
+    if picker == "Model":
+        wine.probe.keys(HOT_KEY)
+        mx, my = model_origin(wait_preview(wine), wine.probe.screen())
+        pointer, pixel = (mx + 60, my + 43), (120, 86)  # half scale
+    else:
+        open_picker(wine, (0, 0, 1024, 768))
+        pointer = pixel = (123, 87)
+    wine.display.move_pointer(*pointer)
+    wine.wait_for(lambda: not magnifier_mismatches(wine, pointer, pixel, before), 15, "the magnifier")
+    if picker == "Screen":
+        wine.probe.keys("esc", **PICKER)
+        wine.probe.wait_gone(timeout=30, **PICKER)
+    else:
+        wine.click(*pointer)  # a click without a drag still closes the model
+        wait_closed(wine)
     exit_program(wine, proc)
