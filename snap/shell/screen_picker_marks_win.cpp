@@ -98,9 +98,8 @@ Marks PickerMarksNow()
     return marks;
 }
 
-void DrawPickerMarks(const Marks &marks)
+void DrawPickerMarks(HDC dc, const Marks &marks)
 {
-    HDC dc = g_picker.canvasDc;
     GdiObjectGuard outline(CreateSolidBrush(OUTLINE_COLOUR));
     for (int i = 0; i < marks.count; ++i) {
         const RECT &r = marks.pieces[i];
@@ -122,34 +121,25 @@ void DrawPickerMarks(const Marks &marks)
     }
 }
 
-// Brings the picture up to date for the pointer and the button: the parts
-// that the old marks covered are restored from the frozen picture, every
-// mark is drawn anew, and only those parts go to the screen. Each part is
-// restored before any mark is drawn over it, so inverted marks never
-// invert twice.
+// Brings the window up to date for the pointer and the button: the parts
+// that the old marks covered are painted again from the frozen picture (the
+// copy in memory, so no window underneath repaints), every mark is drawn
+// anew over them, and nothing else of the window is touched. Every part is
+// restored before any mark is drawn, so inverted marks never invert twice.
 void RefreshPicker()
 {
-    const Marks next = PickerMarksNow();
-    RECT dirty[2 * MAX_PIECES];
-    int count = 0;
-    for (int i = 0; i < g_picker.shown.count; ++i)
-        dirty[count++] = g_picker.shown.pieces[i];
-    for (int i = 0; i < next.count; ++i)
-        dirty[count++] = next.pieces[i];
-    for (int i = 0; i < count; ++i) {
-        const RECT &r = dirty[i];
-        BitBlt(g_picker.canvasDc, r.left, r.top, r.right - r.left, r.bottom - r.top, g_picker.frozenDc, r.left, r.top,
-               SRCCOPY);
-    }
-    DrawPickerMarks(next);
-    g_picker.shown = next;
     HDC dc = GetDC(g_picker.window);
     if (!dc)
         return;
-    for (int i = 0; i < count; ++i) {
-        const RECT &r = dirty[i];
-        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, g_picker.canvasDc, r.left, r.top, SRCCOPY);
-    }
+    const Marks next = PickerMarksNow();
+    const Marks *both[2] = {&g_picker.shown, &next};
+    for (const Marks *marks : both)
+        for (int i = 0; i < marks->count; ++i) {
+            const RECT &r = marks->pieces[i];
+            BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, g_picker.frozenDc, r.left, r.top, SRCCOPY);
+        }
+    DrawPickerMarks(dc, next);
+    g_picker.shown = next;
     ReleaseDC(g_picker.window, dc);
 }
 

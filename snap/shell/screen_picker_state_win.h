@@ -13,7 +13,7 @@ enum {
 // How a mark is drawn over the restored picture.
 enum PieceKind { SOLID_PIECE, INVERTED_PIECE, MAGNIFIER_PIECE };
 
-// The marks over the frozen picture, each a rectangle in client (canvas)
+// The marks over the frozen picture, each a rectangle in client
 // coordinates.
 struct Marks {
     int count;
@@ -29,9 +29,6 @@ struct ScreenPickerState {
     HBITMAP frozen;
     HDC frozenDc;         // holds frozen while the window is up
     HGDIOBJ frozenPrevious;
-    HDC canvasDc;         // the picture as shown: frozen pixels with the marks over them
-    HBITMAP canvas;
-    HGDIOBJ canvasPrevious;
     DesktopLayout layout;
     int windowCount;
     RECT windows[MAX_LISTED_WINDOWS];  // other programs' windows at the freeze, topmost first
@@ -39,7 +36,7 @@ struct ScreenPickerState {
     POINT pointer;        // desktop coordinates
     POINT anchor;         // where the left button went down
     bool dragging;
-    Marks shown;          // the marks now on the canvas
+    Marks shown;          // the marks now on the window
 };
 
 extern ScreenPickerState g_picker;
@@ -56,9 +53,10 @@ RECT PickerBand();
 // What is drawn over the picture for the pointer and the button as they are.
 Marks PickerMarksNow();
 
-// Draws marks onto the canvas (over pixels restored from the frozen picture).
-void DrawPickerMarks(const Marks &marks);
+// Draws marks into dc (the window's), over pixels just painted from the
+// frozen picture.
+void DrawPickerMarks(HDC dc, const Marks &marks);
 
-// Brings the canvas and the window up to date after the pointer or the
-// button changed: only the parts that old and new marks cover.
+// Brings the window up to date after the pointer or the button changed:
+// only the parts that old and new marks cover.
 void RefreshPicker();

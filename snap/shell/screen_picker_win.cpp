@@ -59,21 +59,13 @@ static POINT MessagePoint(LPARAM lParam)
 
 static void FreeDrawing()
 {
-    if (g_picker.canvasDc) {
-        if (g_picker.canvasPrevious)
-            SelectObject(g_picker.canvasDc, g_picker.canvasPrevious);
-        DeleteDC(g_picker.canvasDc);
-    }
-    if (g_picker.canvas)
-        DeleteObject(g_picker.canvas);
     if (g_picker.frozenDc) {
         if (g_picker.frozenPrevious)
             SelectObject(g_picker.frozenDc, g_picker.frozenPrevious);
         DeleteDC(g_picker.frozenDc);
     }
-    g_picker.canvasDc = g_picker.frozenDc = NULL;
-    g_picker.canvas = NULL;
-    g_picker.canvasPrevious = g_picker.frozenPrevious = NULL;
+    g_picker.frozenDc = NULL;
+    g_picker.frozenPrevious = NULL;
 }
 
 // Takes the picker off the screen and, when take is set, rect (desktop
@@ -178,12 +170,13 @@ static LRESULT CALLBACK PickerWndProc(HWND hwnd, UINT message, WPARAM wParam, LP
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
         const RECT &r = ps.rcPaint;
-        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, g_picker.canvasDc, r.left, r.top, SRCCOPY);
+        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, g_picker.frozenDc, r.left, r.top, SRCCOPY);
+        DrawPickerMarks(dc, g_picker.shown);  // clipped to what is being painted
         EndPaint(hwnd, &ps);
         return 0;
     }
     case WM_ERASEBKGND:
-        return 1;  // the whole client area is painted from the canvas
+        return 1;  // the whole client area is painted from the frozen picture
     case WM_MOUSEMOVE:
         MovePointer(MessagePoint(lParam));
         return 0;
@@ -245,25 +238,20 @@ static bool RegisterPickerClass()
     return RegisterClassA(&wc) != 0;
 }
 
-// The frozen picture selected for drawing from, and the canvas made from it.
+// The frozen picture selected for painting from.
 static bool PrepareDrawing()
 {
     ScreenDcGuard screen;
     if (!screen)
         return false;
-    const int width = g_picker.desktop.right - g_picker.desktop.left;
-    const int height = g_picker.desktop.bottom - g_picker.desktop.top;
     g_picker.frozenDc = CreateCompatibleDC(screen);
-    g_picker.canvasDc = CreateCompatibleDC(screen);
-    g_picker.canvas = CreateCompatibleBitmap(screen, width, height);
-    if (!g_picker.frozenDc || !g_picker.canvasDc || !g_picker.canvas)
+    if (!g_picker.frozenDc)
         return false;
     g_picker.frozenPrevious = SelectObject(g_picker.frozenDc, g_picker.frozen);
-    g_picker.canvasPrevious = SelectObject(g_picker.canvasDc, g_picker.canvas);
-    if (!g_picker.frozenPrevious || !g_picker.canvasPrevious)
+    if (!g_picker.frozenPrevious)
         return false;
-    g_picker.magnifier = MagnifierSize(g_picker.canvasDc);
-    return BitBlt(g_picker.canvasDc, 0, 0, width, height, g_picker.frozenDc, 0, 0, SRCCOPY) != 0;
+    g_picker.magnifier = MagnifierSize(screen);
+    return true;
 }
 
 void OpenScreenPicker(HWND owner)
@@ -308,7 +296,7 @@ void OpenScreenPicker(HWND owner)
         g_picker.busy = false;
         return;
     }
-    DrawPickerMarks(g_picker.shown = PickerMarksNow());
+    g_picker.shown = PickerMarksNow();
     ShowWindow(g_picker.window, SW_SHOW);
     SetForegroundWindow(g_picker.window);
     SetFocus(g_picker.window);
