@@ -37,6 +37,7 @@
 #define IDC_KEYS_LASTAREA        1104
 #define IDC_KEYS_DELAY           1105
 #define IDC_KEYS_POINTER         1106
+#define IDC_SETUP_PICKSCREEN     1200
 
 // MARGINS (the edits stand in rows Left, Top, Right, Bottom)
 #define IDC_MARGIN_LEFT          1015

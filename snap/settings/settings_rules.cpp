@@ -97,6 +97,16 @@ const char *FileTypeWord(int32_t fileType)
     return fileType == PngFile ? "PNG" : "BMP";
 }
 
+int32_t PickerFromWord(const char *word)
+{
+    return EqualIgnoringAsciiCase(word, "Screen") ? ScreenPicker : ModelPicker;
+}
+
+const char *PickerWord(int32_t picker)
+{
+    return picker == ScreenPicker ? "Screen" : "Model";
+}
+
 void FormatHotKeyCode(uint16_t code, char *out, size_t size)
 {
     snprintf(out, size, "0x%4.4X", static_cast<unsigned>(code));
@@ -168,6 +178,7 @@ const SettingEntry SETTINGS_SCHEMA[] = {
     {"HotKeys", "LastArea", SETTING_KIND_KEY, HOTKEY_TEXT_SIZE, nullptr, 0, nullptr, KeyLastArea},
     {"Preferences", "Delay", SETTING_DELAY, 0, nullptr, 0, nullptr, 0},
     {"Preferences", "Pointer", SETTING_POINTER, WORD_READ_SIZE, "Off", 0, nullptr, 0},
+    {"Source", "Picker", SETTING_PICKER, WORD_READ_SIZE, "Model", 0, nullptr, 0},
 };
 const size_t SETTINGS_SCHEMA_COUNT = sizeof SETTINGS_SCHEMA / sizeof SETTINGS_SCHEMA[0];
 
@@ -218,6 +229,9 @@ void ApplySettingText(SnapSettingsRecord &record, const SettingEntry &e, const c
     case SETTING_POINTER:
         record.pointer = SoundFromWord(text);  // the same On/Off words
         break;
+    case SETTING_PICKER:
+        record.picker = PickerFromWord(text);
+        break;
     case SETTING_NUMBER:
     case SETTING_DELAY:
         break;
@@ -259,6 +273,9 @@ void SettingText(const SnapSettingsRecord &record, const SettingEntry &e, char *
         break;
     case SETTING_POINTER:
         snprintf(out, size, "%s", SoundWord(record.pointer));
+        break;
+    case SETTING_PICKER:
+        snprintf(out, size, "%s", PickerWord(record.picker));
         break;
     case SETTING_NUMBER:
     case SETTING_DELAY:

@@ -43,6 +43,8 @@ int32_t SoundFromWord(const char *word);        // "On" gives 1, anything else 0
 const char *SoundWord(int32_t sound);           // "On" or "Off"
 int32_t FileTypeFromWord(const char *word);     // "PNG" gives PngFile, anything else BitmapFile
 const char *FileTypeWord(int32_t fileType);     // "PNG" or "BMP"
+int32_t PickerFromWord(const char *word);       // "Screen" gives ScreenPicker, anything else ModelPicker
+const char *PickerWord(int32_t picker);         // "Screen" or "Model"
 
 // --- Hot key code --------------------------------------------------------
 
@@ -98,7 +100,8 @@ enum SettingKind {
     SETTING_KIND_KEY,     // text: kindKeys[kindKey], the same form
     SETTING_FILE_TYPE,    // text: fileType, written when a snapshot file is saved
     SETTING_DELAY,        // 32-bit number: delay, kept to 0..MAX_SNAPSHOT_DELAY
-    SETTING_POINTER       // text: pointer ("On" or "Off")
+    SETTING_POINTER,      // text: pointer ("On" or "Off")
+    SETTING_PICKER        // text: picker
 };
 
 struct SettingEntry {

@@ -1,5 +1,6 @@
 #include "snap/settings/settings_store_win.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "snap/settings/settings_rules.h"

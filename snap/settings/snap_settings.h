@@ -6,6 +6,9 @@
 enum SnapshotSource { FullScreen = 1, ActiveWindow = 2, SelectableArea = 3 };
 enum SnapshotDestination { File = 1, Printer = 2, Clipboard = 3 };
 enum SnapshotFileType { BitmapFile = 1, PngFile = 2 };
+// Where a selectable area is picked: on the scaled-down model in the
+// "Snapshot Preview" window, or on the frozen screen itself at full size.
+enum AreaPicker { ModelPicker = 1, ScreenPicker = 2 };
 
 // The keys that each take one kind of snapshot, besides the hot key that
 // takes the source chosen in Setup: indexes into kindKeys.
@@ -34,6 +37,7 @@ struct SnapSettingsRecord {
     uint16_t kindKeys[SNAPSHOT_KEY_KINDS]; // hot key codes by SnapshotKeyKind; 0: no key
     int32_t delay;                        // seconds a key waits before it snaps, 0 to 30
     int32_t pointer;                      // 1: the pointer is drawn into the snapshot
+    int32_t picker;                       // an AreaPicker
 };
 
 // Zero-filled at program start; LoadSettings fills it before anyone reads it.

@@ -77,7 +77,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         OnPreviewButtonDown(hwnd, lParam);
         return 0;
     case WM_MOUSEMOVE:
-        OnPreviewMouseMove();
+        OnPreviewMouseMove(hwnd);
         return 0;
     case WM_LBUTTONUP:
         OnPreviewButtonUp(hwnd, lParam);

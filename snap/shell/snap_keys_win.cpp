@@ -9,7 +9,7 @@
 #include "snap/settings/settings_store_win.h"
 #include "snap/settings/snap_settings.h"
 #include "snap/common/app_state_win.h"
-#include "snap/shell/area_snapshot_win.h"
+#include "snap/shell/area_picker_win.h"
 #include "snap/shell/hotkey_keys.h"
 #include "snap/shell/hotkey_win.h"
 #include "snap/shell/tray_win.h"
@@ -92,11 +92,11 @@ static void Snap(size_t index)
         if (RecallLastArea(&rect))
             break;
         // None taken yet: the user picks one.
-        StartAreaSnapshot(g_hwndMain);
+        OpenAreaPicker(g_hwndMain);
         return;
     default:
         // The snapshot follows when the user has picked an area.
-        StartAreaSnapshot(g_hwndMain);
+        OpenAreaPicker(g_hwndMain);
         return;
     }
     // The pipeline tells the user how it went; nothing more to do here.

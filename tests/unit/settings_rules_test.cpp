@@ -78,6 +78,7 @@ TEST(SettingsSchema, NothingStoredGivesEveryDefault)
         EXPECT_EQ(r.bottomMargin, 50);
         EXPECT_EQ(r.hotKeyCode, 0x0353);
         EXPECT_EQ(r.fileType, BitmapFile);
+        EXPECT_EQ(r.picker, ModelPicker);
         // The new choices keep a first start as it was: no key, no wait, no pointer.
         for (uint16_t key : r.kindKeys)
             EXPECT_EQ(key, 0);
@@ -106,7 +107,10 @@ TEST(SettingsSchema, SavedFormsAndRestartRestoreEveryField)
     r.delay = 5;
     r.pointer = 1;
 
+    r.picker = ScreenPicker;
+
     FakeRegistry reg = Save(r);
+    EXPECT_EQ(reg["Source\\Picker"].text, "Screen");
     EXPECT_EQ(reg["HotKeys\\FullScreen"].text, "0x0646");
     EXPECT_EQ(reg["HotKeys\\ActiveWindow"].text, "0x0000");
     EXPECT_EQ(reg["HotKeys\\LastArea"].text, "0x002C");
@@ -143,6 +147,7 @@ TEST(SettingsSchema, SavedFormsAndRestartRestoreEveryField)
     EXPECT_EQ(back.bottomMargin, 125);
     EXPECT_EQ(back.hotKeyCode, 0x04A1);
     EXPECT_EQ(back.fileType, PngFile);
+    EXPECT_EQ(back.picker, ScreenPicker);
     EXPECT_EQ(back.kindKeys[KeyFullScreen], 0x0646);
     EXPECT_EQ(back.kindKeys[KeyArea], 0);
     EXPECT_EQ(back.kindKeys[KeyLastArea], 0x002C);
@@ -254,6 +259,10 @@ TEST(SettingWords, MatchIgnoringCaseOfAToZ)
     EXPECT_EQ(FileTypeFromWord("png"), PngFile);
     EXPECT_EQ(FileTypeFromWord("BMP"), BitmapFile);
     EXPECT_EQ(FileTypeFromWord("jpeg"), BitmapFile);  // unreadable: bitmaps, as before
+
+    EXPECT_EQ(PickerFromWord("screen"), ScreenPicker);
+    EXPECT_EQ(PickerFromWord("Model"), ModelPicker);
+    EXPECT_EQ(PickerFromWord("Screen "), ModelPicker);  // anything else: the model, as before
 
     EXPECT_FALSE(EqualIgnoringAsciiCase("\xe4", "\xc4"));  // only A to Z fold
     EXPECT_TRUE(EqualIgnoringAsciiCase("@[", "@["));
