@@ -26,6 +26,3 @@ bool MakeUninstallCommand(char *out, size_t outSize, const char *installDirector
 // Whether the command line selects removal: the whole text is "/u", the
 // letter in either case.
 bool IsRemovalSwitch(const char *commandLine);
-
-// Equality of two texts with the letters A-Z and a-z taken as the same.
-bool EqualIgnoringCase(const char *a, const char *b);

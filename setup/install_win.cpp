@@ -137,8 +137,8 @@ static bool IsSameFile(const char *a, const char *b)
                first.nFileIndexLow == second.nFileIndexLow;
     char firstPath[SETUP_PATH_SIZE], secondPath[SETUP_PATH_SIZE];
     if (!ComparablePath(a, firstPath) || !ComparablePath(b, secondPath))
-        return EqualIgnoringCase(a, b);
-    return EqualIgnoringCase(firstPath, secondPath);
+        return EqualIgnoringAsciiCase(a, b);
+    return EqualIgnoringAsciiCase(firstPath, secondPath);
 }
 
 // 0 when every file is in place; otherwise the low 16 bits of the failed

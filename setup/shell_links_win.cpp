@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "setup/install_text.h"
+#include "snap/common/ansi_text.h"
 #include "snap/common/registry_win.h"
 #include "setup/progman_text.h"
 #include "setup/setup_ui_win.h"
@@ -101,7 +102,7 @@ int FillGroupFolderList(HWND listBox)
 // when missing; false when it cannot be named or made.
 static bool GroupFolder(const char *group, char *out)
 {
-    if (EqualIgnoringCase(group, STARTUP_GROUP)) {
+    if (EqualIgnoringAsciiCase(group, STARTUP_GROUP)) {
         bool made = false;
         if (!SpecialFolder(CSIDL_STARTUP, out, &made))
             return false;
@@ -195,7 +196,7 @@ static bool EndsWithLinkExtension(const char *path)
 {
     size_t length = strlen(path);
     size_t extension = sizeof LINK_EXTENSION - 1;
-    return length > extension && EqualIgnoringCase(path + length - extension, LINK_EXTENSION);
+    return length > extension && EqualIgnoringAsciiCase(path + length - extension, LINK_EXTENSION);
 }
 
 // Deletes every recorded link (only a name ending in .lnk), or with

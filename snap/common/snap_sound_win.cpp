@@ -3,14 +3,13 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "snap/settings/snap_settings.h"
 #include "snap/common/program_path_win.h"
 
 static const char SOUND_FILE_NAME[] = "tamblit95.wav";
 
-void PlaySnapSound()
+void PlaySnapSound(bool soundOn)
 {
-    if (SnapSettings.sound == 0 || waveOutGetNumDevs() == 0)
+    if (!soundOn || waveOutGetNumDevs() == 0)
         return;
     char path[PROGRAM_PATH_SIZE];
     // A bare name would be looked for in the current directory and along the

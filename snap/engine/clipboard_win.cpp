@@ -1,11 +1,11 @@
 #include "snap/engine/clipboard_win.h"
 
-#include <stdlib.h>
-
 #include "snap/engine/clipboard_palette.h"
 #include "snap/engine/dib_layout.h"
 #include "snap/engine/gdi_guards_win.h"
+#include "snap/engine/palette_win.h"
 #include "snap/engine/snap_result.h"
+#include "snap/settings/snap_settings.h"
 #include "snap/common/message_box_win.h"
 #include "snap/common/snap_sound_win.h"
 
@@ -13,21 +13,12 @@ static const char COPIED[] = "Snapshot copied to Clipboard.";
 
 static_assert(sizeof(PALETTEENTRY) == 4 && sizeof(RGBQUAD) == 4, "palette and colour table entries");
 
-enum { LOGPALETTE_VERSION = 0x300 };
-
 HPALETTE BuildClipboardPalette(const BITMAPINFOHEADER *header)
 {
-    LOGPALETTE *description = static_cast<LOGPALETTE *>(
-        calloc(1, sizeof(LOGPALETTE) + (PALETTE_ENTRIES_8BPP - 1) * sizeof(PALETTEENTRY)));
-    if (!description)
-        return NULL;
-    description->palVersion = LOGPALETTE_VERSION;
-    description->palNumEntries = PALETTE_ENTRIES_8BPP;
+    PALETTEENTRY entries[PALETTE_ENTRIES_8BPP];
     ColorTableToPaletteEntries(reinterpret_cast<const BYTE *>(header) + BITMAP_INFO_HEADER_SIZE,
-                               PALETTE_ENTRIES_8BPP, reinterpret_cast<BYTE *>(description->palPalEntry));
-    HPALETTE palette = CreatePalette(description);
-    free(description);
-    return palette;
+                               PALETTE_ENTRIES_8BPP, reinterpret_cast<BYTE *>(entries));
+    return CreatePalette8bpp(entries);
 }
 
 // A device-dependent copy of the captured bitmap, selected into nothing so
@@ -90,7 +81,7 @@ int CopySnapshotToClipboard(HWND owner, HDC displayDc, HDC memoryDc, int width, 
 
     if (result == Ok) {
         if (playSound)
-            PlaySnapSound();
+            PlaySnapSound(SnapSettings.sound != 0);
         ShowInfoBox(COPIED);
     }
     return result;

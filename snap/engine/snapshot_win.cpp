@@ -33,7 +33,7 @@ static int Deliver(const Capture &capture, SnapshotDib *dib, int destination, BO
     switch (destination) {
     case Printer: {
         if (playSound)
-            PlaySnapSound();
+            PlaySnapSound(SnapSettings.sound != 0);
         HWND active = GetActiveWindow();
         result = PrintSnapshot(capture.owner, dib->header, dib->pixels, PRINT_DOC_NAME);
         if (active)

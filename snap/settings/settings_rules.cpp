@@ -36,19 +36,6 @@ void UpperCaseAscii(char *text, NextCharFn next)
             *p = static_cast<char>(*p - 'a' + 'A');
 }
 
-static char FoldAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool EqualIgnoringAsciiCase(const char *a, const char *b)
-{
-    for (; *a && *b; ++a, ++b)
-        if (FoldAscii(*a) != FoldAscii(*b))
-            return false;
-    return *a == *b;
-}
-
 int32_t SourceFromWord(const char *word)
 {
     if (EqualIgnoringAsciiCase(word, "Screen"))

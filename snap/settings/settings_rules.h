@@ -32,9 +32,6 @@ void UpperCaseAscii(char *text, NextCharFn next);
 
 // --- Words ---------------------------------------------------------------
 
-// Compares two texts ignoring the case of the letters A to Z only.
-bool EqualIgnoringAsciiCase(const char *a, const char *b);
-
 int32_t SourceFromWord(const char *word);       // "Screen", "Window", else SelectableArea
 const char *SourceWord(int32_t source);         // "Screen", "Window", "Selected"
 int32_t DestinationFromWord(const char *word);  // "File", "Printer", else Clipboard

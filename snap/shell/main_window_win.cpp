@@ -13,8 +13,6 @@
 #include "snap/shell/signon_dlg_win.h"
 #include "snap/shell/tray_win.h"
 
-static const char HELP_FILE[] = "tamblit95.hlp";
-
 static void OnCreate(HWND hwnd)
 {
     // Stored now rather than when CreateWindowExA returns: the tray icon

@@ -114,7 +114,7 @@ void OpenPreview(HWND hwnd)
 
     // The screen is frozen first, so neither the window nor anything the
     // sound causes is in the image.
-    PlaySnapSound();
+    PlaySnapSound(SnapSettings.sound != 0);
     SetWindowTextA(hwnd, PREVIEW_CAPTION);
     ShowWindow(hwnd, SW_SHOW);
     PreviewState.active = TRUE;

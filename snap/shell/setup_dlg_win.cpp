@@ -71,12 +71,9 @@ bool IsChecked(HWND dlg, int id)
     return IsDlgButtonChecked(dlg, id) == BST_CHECKED;
 }
 
-// Tells why the entry is refused and puts the focus on it.
 bool Refuse(HWND dlg, int id, const char *text)
 {
-    ShowRefusal(dlg, text);
-    SetFocus(GetDlgItem(dlg, id));
-    SendDlgItemMessageA(dlg, id, EM_SETSEL, 0, -1);
+    RefuseEntry(dlg, id, text);
     return false;
 }
 

@@ -14,8 +14,6 @@ enum {
     SIGNON_STARTUP_MS = 3000
 };
 
-static const char HELP_FILE[] = "tamblit95.hlp";
-
 // The buttons of the full form, hidden in the start-up form.
 static const int SIGNON_BUTTONS[] = {IDOK, IDC_SIGNON_SETUP, IDC_SIGNON_HELP, IDC_SIGNON_EXIT};
 

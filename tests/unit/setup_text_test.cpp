@@ -176,6 +176,6 @@ TEST(IsRemovalSwitch, OnlyTheWholeSwitchInEitherCase)
     };
     for (const Case &c : cases)
         EXPECT_EQ(IsRemovalSwitch(c.commandLine), c.removal) << (c.commandLine ? c.commandLine : "(null)");
-    EXPECT_TRUE(EqualIgnoringCase("C:\\Program Files\\SETUP.EXE", "c:\\program files\\setup.exe"));
-    EXPECT_FALSE(EqualIgnoringCase("C:\\setup.exe", "C:\\setup.ex"));
+    EXPECT_TRUE(EqualIgnoringAsciiCase("C:\\Program Files\\SETUP.EXE", "c:\\program files\\setup.exe"));
+    EXPECT_FALSE(EqualIgnoringAsciiCase("C:\\setup.exe", "C:\\setup.ex"));
 }
