@@ -45,6 +45,7 @@ int CmdClipboard(const Options& o) {
         j.end('}');
     }
     j.end(']');
+    j.knum("owner", (long long)(DWORD_PTR)GetClipboardOwner());
     HANDLE text = GetClipboardData(CF_TEXT);
     if (text) {
         const char* p = (const char*)GlobalLock(text);
