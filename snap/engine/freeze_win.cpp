@@ -11,7 +11,7 @@ int FreezeDesktop(RECT *desktop, HBITMAP *frozen)
     DesktopBounds(desktop);
     DcGuard display(CreateDCA("DISPLAY", NULL, NULL, NULL));
     if (!display)
-        return NoDisplay;
+        return FreezeFailed;
     DcGuard memory(CreateCompatibleDC(display));
     if (!memory)
         return NoMemory;
@@ -23,11 +23,12 @@ int FreezeDesktop(RECT *desktop, HBITMAP *frozen)
     {
         SelectGuard selected(memory, bitmap.object);
         if (!selected.previous)
-            return CaptureFailed;
+            return FreezeFailed;
         result = CaptureScreenRect(display, memory, desktop, NULL);
     }
+    // Said as what failed: the freeze, not a snapshot or a print.
     if (result != Ok)
-        return result;
+        return result == CaptureFailed ? FreezeFailed : result;
     *frozen = static_cast<HBITMAP>(bitmap.object);
     bitmap.object = NULL;  // the caller's now
     return Ok;

@@ -119,6 +119,12 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_LBUTTONUP:
         OnPreviewButtonUp(hwnd, lParam);
         return 0;
+    case WM_CAPTURECHANGED:
+        OnPreviewMouseLost(hwnd, reinterpret_cast<HWND>(lParam));
+        return 0;
+    case WM_CANCELMODE:
+        OnPreviewMouseLost(hwnd, NULL);
+        return DefWindowProcA(hwnd, message, wParam, lParam);
     default:
         if (HandleTrayMessage(hwnd, message, wParam))
             return 0;
