@@ -107,7 +107,10 @@ BOOL CALLBACK SignOnDlgProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam
 
 void ShowSignOnDialog(HWND owner, BOOL startupForm)
 {
-    if (g_hwndOpenDialog) {
+    // A box dismissed while a dialog nested in its loop (a snapshot's Save
+    // dialog) still runs is hidden, but its loop only ends after that one:
+    // bringing it forward would show nothing, so a new box opens.
+    if (g_hwndOpenDialog && IsWindowVisible(g_hwndOpenDialog)) {
         // One of each: a box already up (or the Setup or Page Setup dialog
         // in front of it) comes forward. A start-up box asked for from the
         // tray stays up with its buttons, as a box opened there would.
