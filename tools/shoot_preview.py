@@ -1,7 +1,9 @@
-"""Takes the README's picture of the area preview: tamblit95 under Wine on a
-virtual display of its own, a colour pattern on the screen, the hot key
-pressed and a rubber band held over the model; the preview window and its
-surroundings are written as a PNG. Run through tools/shoot-preview.sh."""
+"""Takes the README's pictures of the area preview: tamblit95 under Wine on a
+virtual display of its own, the hot key pressed and a rubber band held over
+the model. preview.png: a colour pattern on the screen, the preview window and
+its surroundings. at-work.png (``--at-work``): the whole screen, a desktop of
+ordinary windows (Notepad with a note, a file manager, Minesweeper) behind the
+preview. Run through tools/shoot-preview.sh."""
 
 import subprocess
 import sys
@@ -15,6 +17,60 @@ from preview import model_origin, wait_preview  # noqa: E402
 from test_resident import exit_program, fresh_settings, start_resident  # noqa: E402
 
 MARGIN = 24  # screen pixels kept around the window in the picture
+NOTE = ("Monday\r\n\r\n- send the printed plan to Anna\r\n- paste the chart into the report\r\n"
+        "- snap the error box for the help desk\r\n- order paper for the printer\r\n")
+DESKTOP_COLOUR = "#3a6ea5"
+# Where the ordinary windows go, as (class, x, y, width, height); a window
+# that keeps its own size is given None for the size.
+DESKTOP_WINDOWS = [("Notepad", 30, 40, 420, 300),
+                   ("WFS_Frame", 520, 60, 470, 330),
+                   ("WineMine", 80, 420, None, None)]
+
+
+def arrange(wine, display) -> None:
+    """A desktop colour, then the ordinary windows, each moved to its place."""
+    subprocess.run(["xsetroot", "-solid", DESKTOP_COLOUR], env=display.env, check=True, timeout=30)
+    note = wine.drive_c / "note.txt"
+    note.write_bytes(NOTE.encode("ascii"))
+    wine.start("notepad", "C:\\note.txt")
+    wine.start("winefile", cwd=wine.drive_c)
+    wine.start("winemine")
+    for cls, x, y, w, h in DESKTOP_WINDOWS:
+        hwnd = wine.probe.wait_window(cls=cls, visible=True, timeout=30)["hwnd"]
+        xid = wine.wait_for(lambda: wine.xwindow_id(hwnd), 30, f"X window of {cls}")
+        # Moved as X windows: with no window manager, X places them.
+        if w is not None:
+            display.xdotool("windowsize", "--sync", xid, w, h)
+        display.xdotool("windowmove", "--sync", xid, x, y)
+
+
+def shoot_at_work(out: Path) -> None:
+    session = harness.Session()
+    try:
+        display = session.display(1024, 768, 24)
+        wine = session.wine("shoot", display)
+        fresh_settings(wine, source="Selected")
+        proc = start_resident(wine)
+        arrange(wine, display)
+        wine.probe.keys("ctrl+shift+s")
+        window = wait_preview(wine)
+        mx, my = model_origin(window, wine.probe.screen())
+        # A band over the model's picture of the note.
+        display.move_pointer(mx + 12, my + 18)
+        display.xdotool("mousedown", 1)
+        display.move_pointer(mx + 120, my + 100)
+        display.move_pointer(mx + 228, my + 172)
+        subprocess.run(["import", "-display", display.name, "-window", "root", str(out)],
+                       check=True, timeout=60)
+        display.xdotool("mouseup", 1)
+        wine.probe.wait_window(caption="Save Snapshot", cls="#32770", visible=True, timeout=30)
+        wine.probe.press(2, ctlclass="Button", caption="Save Snapshot", cls="#32770")
+        wine.wait_for(lambda: not wine.probe.find_window(cls="tamblit95")["visible"], 30,
+                      "the preview to close")
+        exit_program(wine, proc)
+    finally:
+        session.end_test()
+        session.close()
 
 
 def shoot(out: Path) -> None:
@@ -50,4 +106,8 @@ def shoot(out: Path) -> None:
 
 
 if __name__ == "__main__":
-    shoot(Path(sys.argv[1]) if len(sys.argv) > 1 else REPO / "docs" / "preview.png")
+    args = sys.argv[1:]
+    if args[:1] == ["--at-work"]:
+        shoot_at_work(Path(args[1]) if len(args) > 1 else REPO / "docs" / "at-work.png")
+    else:
+        shoot(Path(args[0]) if args else REPO / "docs" / "preview.png")
