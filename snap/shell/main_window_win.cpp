@@ -7,6 +7,8 @@
 #include "snap/settings/settings_store_win.h"
 #include "snap/settings/snap_settings.h"
 #include "snap/common/app_state_win.h"
+#include "snap/shell/area_picker_win.h"
+#include "snap/shell/end_request_win.h"
 #include "snap/shell/hotkey_win.h"
 #include "snap/shell/preview_win.h"
 #include "snap/common/program_path_win.h"
@@ -63,8 +65,8 @@ static void OnHotKey(WPARAM id)
             return;
         break;
     case SelectableArea:
-        // The snapshot follows when the user has dragged out an area.
-        OpenPreview(g_hwndMain);
+        // The snapshot follows when the user has picked an area.
+        OpenAreaPicker(g_hwndMain);
         return;
     default:
         return;
@@ -114,7 +116,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         OnPreviewButtonDown(hwnd, lParam);
         return 0;
     case WM_MOUSEMOVE:
-        OnPreviewMouseMove();
+        OnPreviewMouseMove(hwnd);
         return 0;
     case WM_LBUTTONUP:
         OnPreviewButtonUp(hwnd, lParam);
@@ -125,9 +127,13 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_CANCELMODE:
         OnPreviewMouseLost(hwnd, NULL);
         return DefWindowProcA(hwnd, message, wParam, lParam);
-    default:
+    default: {
+        LRESULT ended;
+        if (HandleEndMessage(hwnd, message, wParam, &ended))
+            return ended;
         if (HandleTrayMessage(hwnd, message, wParam))
             return 0;
         return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
     }
 }

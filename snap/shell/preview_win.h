@@ -15,7 +15,7 @@ void OpenPreview(HWND hwnd);
 // Message handlers of the main window while (or whether) a preview is up.
 void OnPreviewPaint(HWND hwnd);
 void OnPreviewButtonDown(HWND hwnd, LPARAM lParam);
-void OnPreviewMouseMove();
+void OnPreviewMouseMove(HWND hwnd);
 void OnPreviewButtonUp(HWND hwnd, LPARAM lParam);
 
 // The mouse taken away during a preview (WM_CAPTURECHANGED to another window,
