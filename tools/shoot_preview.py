@@ -140,8 +140,13 @@ def shoot_at_work(out: Path) -> None:
         # A band over the model's picture of the note.
         display.move_pointer(mx + 12, my + 18)
         display.xdotool("mousedown", 1)
-        display.move_pointer(mx + 120, my + 100)
         display.move_pointer(mx + 228, my + 172)
+        # Once the program has drawn the band for the last move, and Wine has
+        # handed the window's pixels to X.
+        wine.wait_for(lambda: tuple(wine.probe.screen()["cursor"]) == (mx + 228, my + 172), 10,
+                      "the pointer at the band's corner")
+        wine.probe.find_window(cls="tamblit95")
+        time.sleep(1)
         subprocess.run(["import", "-display", display.name, "-window", "root", str(out)],
                        check=True, timeout=60)
         display.xdotool("mouseup", 1)
