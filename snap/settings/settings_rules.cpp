@@ -160,6 +160,7 @@ const SettingEntry SETTINGS_SCHEMA[] = {
     {"PageSetup", "BottomMargin", SETTING_NUMBER, 0, nullptr, DEFAULT_MARGIN, &SnapSettingsRecord::bottomMargin},
     {"HotKey", "Code", SETTING_HOTKEY, HOTKEY_TEXT_SIZE, nullptr, DEFAULT_HOTKEY_CODE, nullptr},
     {"Format", "FileType", SETTING_FILE_TYPE, WORD_READ_SIZE, "BMP", 0, nullptr},
+    {"Preferences", "Edit", SETTING_EDIT, WORD_READ_SIZE, "Off", 0, nullptr},
 };
 const size_t SETTINGS_SCHEMA_COUNT = sizeof SETTINGS_SCHEMA / sizeof SETTINGS_SCHEMA[0];
 
@@ -202,6 +203,9 @@ void ApplySettingText(SnapSettingsRecord &record, const SettingEntry &e, const c
     case SETTING_FILE_TYPE:
         record.fileType = FileTypeFromWord(text);
         break;
+    case SETTING_EDIT:
+        record.edit = SoundFromWord(text);  // the same words: "On", else off
+        break;
     case SETTING_NUMBER:
         break;
     }
@@ -233,6 +237,9 @@ void SettingText(const SnapSettingsRecord &record, const SettingEntry &e, char *
         break;
     case SETTING_FILE_TYPE:
         snprintf(out, size, "%s", FileTypeWord(record.fileType));
+        break;
+    case SETTING_EDIT:
+        snprintf(out, size, "%s", SoundWord(record.edit));
         break;
     case SETTING_NUMBER:
         if (size)

@@ -90,6 +90,7 @@ def test_save_writes_every_value_and_closes_with_one(wine24):
         "Source\\Area": ("REG_SZ", "Window"),
         "Destination\\Device": ("REG_SZ", "Clipboard"),
         "Preferences\\Sound": ("REG_SZ", "On"),
+        "Preferences\\Edit": ("REG_SZ", "Off"),
         "PageSetup\\LeftMargin": ("REG_DWORD", 125),
         "PageSetup\\TopMargin": ("REG_DWORD", 50),
         "PageSetup\\RightMargin": ("REG_DWORD", 50),

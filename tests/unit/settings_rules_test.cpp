@@ -78,6 +78,7 @@ TEST(SettingsSchema, NothingStoredGivesEveryDefault)
         EXPECT_EQ(r.bottomMargin, 50);
         EXPECT_EQ(r.hotKeyCode, 0x0353);
         EXPECT_EQ(r.fileType, BitmapFile);
+        EXPECT_EQ(r.edit, 0);
     }
 }
 
@@ -96,6 +97,7 @@ TEST(SettingsSchema, SavedFormsAndRestartRestoreEveryField)
     r.bottomMargin = 125;
     r.hotKeyCode = 0x04A1;
     r.fileType = PngFile;
+    r.edit = 1;
 
     FakeRegistry reg = Save(r);
     EXPECT_EQ(reg["Format\\FileType"].text, "PNG");
@@ -103,6 +105,7 @@ TEST(SettingsSchema, SavedFormsAndRestartRestoreEveryField)
     EXPECT_EQ(reg["Source\\Area"].text, "Selected");
     EXPECT_EQ(reg["Destination\\Device"].text, "Clipboard");
     EXPECT_EQ(reg["Preferences\\Sound"].text, "Off");
+    EXPECT_EQ(reg["Preferences\\Edit"].text, "On");
     EXPECT_EQ(reg["HotKey\\Code"].text, "0x04A1");
     EXPECT_EQ(reg["PageSetup\\LeftMargin"].number, 0xFFFFFFE7u);
     EXPECT_EQ(reg["Format\\BitsPerPixel"].number, 24u);
@@ -128,6 +131,7 @@ TEST(SettingsSchema, SavedFormsAndRestartRestoreEveryField)
     EXPECT_EQ(back.bottomMargin, 125);
     EXPECT_EQ(back.hotKeyCode, 0x04A1);
     EXPECT_EQ(back.fileType, PngFile);
+    EXPECT_EQ(back.edit, 1);
     // The store writes the type alone when a snapshot is saved.
     ASSERT_NE(FindSettingEntry(SETTING_FILE_TYPE), nullptr);
     EXPECT_STREQ(FindSettingEntry(SETTING_FILE_TYPE)->valueName, "FileType");
