@@ -11,6 +11,7 @@ EDITOR = "Edit Snapshot"
 PATTERN = (300, 200, 230, 170)
 RED, YELLOW = (255, 0, 0), (255, 255, 0)
 IDYES = 6
+WM_SYSCOMMAND, SC_MINIMIZE, SC_RESTORE = 0x0112, 0xF020, 0xF120
 
 
 def captured(x, y):
@@ -56,10 +57,17 @@ def expected_picture(marks, size):
     return rows
 
 
+def nearest(palette, colour):
+    return min(palette, key=lambda p: sum((a - b) ** 2 for a, b in zip(p, colour)))
+
+
 def differences(picture, rows, limit=10):
+    """At 8 bits each mark's colour is the palette's nearest to it."""
     bad = []
     for y, row in enumerate(rows):
         got = picture.row(y)
+        if picture.bpp == 8:
+            row = [nearest(picture.palette, c) for c in row]
         bad += [((x, y), got[x], want) for x, want in enumerate(row) if got[x] != want]
         if len(bad) >= limit:
             break
@@ -85,11 +93,12 @@ class Editor:
         # The picture is found on the screen from the pattern itself.
         wine.wait_for(lambda: self.shown_at(self.origin), 20, "the pattern in the editor")
 
-    def shown_at(self, origin, zoom=(1, 1)):
+    def shown_at(self, origin, zoom=(1, 1), height=40):
+        """The top left of the picture (height rows, unmarked) is shown there."""
         num, den = zoom
-        shot = self.wine.probe.capture(origin[0], origin[1], 60, 40)
+        shot = self.wine.probe.capture(origin[0], origin[1], 60, height)
         return all(shot.pixel(int((x + 0.5) * num / den), int((y + 0.5) * num / den)) == captured(x, y)
-                   for y in range(0, 40 * den // num, 3) for x in range(0, 60 * den // num, 3))
+                   for y in range(0, height * den // num, 3) for x in range(0, 60 * den // num, 3))
 
     def point(self, x, y, zoom=(1, 1)):
         num, den = zoom
@@ -106,6 +115,14 @@ class Editor:
         d.move_pointer(*self.point(*middle, zoom))
         d.move_pointer(*self.point(*b, zoom))
         d.xdotool("mouseup", 1)
+
+    def minimise_and_restore(self):
+        hwnd = self.frame["hwnd"]
+        for command, iconic in ((SC_MINIMIZE, True), (SC_RESTORE, False)):
+            self.wine.probe.post(WM_SYSCOMMAND, command, 0, hwnd=hwnd)
+            self.wine.wait_for(lambda: self.wine.probe.find_window(hwnd=hwnd)["iconic"] == iconic, 20,
+                               f"the editor {'minimised' if iconic else 'restored'}")
+        self.wine.wait_for(lambda: self.shown_at(self.origin, height=12), 20, "the picture back")
 
     def click(self, x, y):
         self.wine.click(*self.point(x, y))
@@ -129,8 +146,9 @@ SIZE = PATTERN[2:]
 
 
 @pytest.mark.parametrize("case", ["rectangle", "highlight", "pixelate", "crop", "arrow", "text",
-                                  "undo-redo", "zoomed", "clipboard", "close"])
-def test_marks_land_on_the_sent_picture_to_the_pixel(wine, case):
+                                  "undo-redo", "zoomed", "clipboard", "close", "8-bit"])
+def test_marks_land_on_the_sent_picture_to_the_pixel(request, case):
+    wine = request.getfixturevalue("wine8" if case == "8-bit" else "wine24")
     ed = Editor(wine, destination="Clipboard" if case == "clipboard" else "File")
     marks, size = [], SIZE
     if case in ("rectangle", "clipboard"):
@@ -143,7 +161,13 @@ def test_marks_land_on_the_sent_picture_to_the_pixel(wine, case):
     elif case == "pixelate":
         ed.key("p")
         ed.drag((15, 25), (117, 131))
+        ed.minimise_and_restore()  # the marked picture survives it
         marks = [pixelate(15, 25, 117, 131)]
+    elif case == "8-bit":
+        ed.drag((5, 5), (60, 40))
+        ed.key("p")
+        ed.drag((80, 30), (201, 160))
+        marks = [outline(5, 5, 60, 40), pixelate(80, 30, 201, 160)]
     elif case == "crop":
         ed.key("c")
         ed.drag((40, 30), (180, 140))
@@ -192,7 +216,7 @@ def test_marks_land_on_the_sent_picture_to_the_pixel(wine, case):
     else:
         sent = ed.send_to_file()
 
-    assert (sent.width, sent.height, sent.bpp) == (*size, 24)
+    assert (sent.width, sent.height, sent.bpp) == (*size, 8 if case == "8-bit" else 24)
     if case in ("arrow", "text"):
         # Drawn shapes: every changed pixel is the colour, and near where it must be.
         box = (14, 24, 208, 146) if case == "arrow" else (30, 40, 80, 70)
