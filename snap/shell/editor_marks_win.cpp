@@ -69,12 +69,12 @@ static EditRect Union(const EditRect &a, const EditRect &b)
     return u;
 }
 
-// A rectangle's frame only: the inside of a large band does not change.
-static void InvalidateFrame(const EditRect &r)
+// A rectangle's frame only, edge pixels wide: the inside of a large band
+// or outline does not change.
+static void InvalidateFrame(const EditRect &r, int32_t edge = 2)
 {
     if (EditRectEmpty(r))
         return;
-    const int32_t edge = 2;
     const EditRect sides[4] = {{r.left, r.top, r.right, r.top + edge},
                                {r.left, r.bottom - edge, r.right, r.bottom},
                                {r.left, r.top, r.left + edge, r.bottom},
@@ -92,14 +92,20 @@ static void ShowMarkTo(int32_t x, int32_t y)
         g_edit.band = IntersectEditRect(DragRect(g_edit.pressX, g_edit.pressY, x, y), g_edit.crop);
         InvalidateFrame(g_edit.band);
     } else {
-        EditRect changed = TakeBackMark();
+        const EditRect before = TakeBackMark();
         const EditRect bounds = MarkBounds(x, y);
-        if (BeginMarkStep(&g_edit.history, g_edit.picture, bounds)) {
+        const bool shown = BeginMarkStep(&g_edit.history, g_edit.picture, bounds);
+        if (shown) {
             g_edit.markShown = true;
             DrawMark(x, y);
-            changed = Union(changed, bounds);
         }
-        InvalidatePictureRect(changed);
+        if (g_edit.tool == TOOL_RECTANGLE) {
+            InvalidateFrame(before, g_edit.width);
+            if (shown)
+                InvalidateFrame(bounds, g_edit.width);
+        } else {
+            InvalidatePictureRect(shown ? Union(before, bounds) : before);
+        }
     }
     UpdateWindow(g_edit.canvas);
 }

@@ -217,7 +217,9 @@ static bool OpenWindow(HINSTANCE instance)
     ShowWindow(g_edit.frame, SW_SHOW);
     SetForegroundWindow(g_edit.frame);
     SetFocus(g_edit.canvas);
+    // On the screen before the first message is taken.
     UpdateWindow(g_edit.frame);
+    UpdateWindow(g_edit.canvas);
     return true;
 }
 
