@@ -13,7 +13,7 @@ static const char CAPTION[] = "Edit Snapshot";
 static const char DISCARD_QUESTION[] = "Discard the marks made on this snapshot?";
 static const EditColour DEFAULT_COLOUR = {255, 0, 0};
 
-enum { MIN_CLIENT_WIDTH = 760 };  // the toolbar's room
+enum { MIN_CLIENT_WIDTH = 800 };  // the toolbar's room
 
 EditorState g_edit;
 static bool g_open;
