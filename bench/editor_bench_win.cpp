@@ -60,6 +60,11 @@ static LRESULT CALLBACK BenchProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 {
     if (message != WM_BENCH_OPENED)
         return DefWindowProcA(hwnd, message, wParam, lParam);
+    // Showing a window may take messages before it is done: wait for it.
+    if (!g_edit.shown) {
+        PostMessageA(hwnd, WM_BENCH_OPENED, 0, 0);
+        return 0;
+    }
     g_opened = NowMs();
     g_openWorkingSet = WorkingSet();
     HWND canvas = g_edit.canvas;

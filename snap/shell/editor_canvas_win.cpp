@@ -80,33 +80,66 @@ static void FrameInCanvas(HDC dc, const EditRect &r)
     DrawFocusRect(dc, &rect);
 }
 
+// The picture's pixels under one rectangle of the canvas.
+static void PaintPart(HDC dc, const RECT &part)
+{
+    const EditView &view = g_edit.view;
+    const EditRect update = {part.left, part.top, part.right, part.bottom};
+    const EditRect source = CanvasToPictureRect(view, update);
+    if (EditRectEmpty(source))
+        return;
+    const EditRect target = PictureToCanvas(view, source);
+    // A bottom-up DIB is addressed from its bottom row.
+    const int32_t sourceTop = g_edit.crop.top + source.top;
+    StretchDIBits(dc, target.left, target.top, target.right - target.left, target.bottom - target.top,
+                  g_edit.crop.left + source.left, g_edit.picture.height - (sourceTop + source.bottom - source.top),
+                  source.right - source.left, source.bottom - source.top, g_edit.picture.pixels,
+                  reinterpret_cast<const BITMAPINFO *>(g_edit.dib->header), DIB_RGB_COLORS, SRCCOPY);
+}
+
+enum { REGION_RECTS = 32 };  // more than this, and the bounding box is painted whole
+
+// Each rectangle of what needs painting on its own: the frames that a
+// rectangle mark's move changes are thin, their bounding box is not.
+static void PaintPicture(HDC dc, HRGN update, const RECT &bounds, const RECT &shown)
+{
+    struct {
+        RGNDATAHEADER header;
+        RECT rects[REGION_RECTS];
+    } data;
+    const bool split = update && GetRegionData(update, sizeof data, reinterpret_cast<RGNDATA *>(&data)) != 0 &&
+                       data.header.nCount <= REGION_RECTS;
+    const DWORD count = split ? data.header.nCount : 1;
+    for (DWORD i = 0; i < count; ++i) {
+        RECT part;
+        if (IntersectRect(&part, split ? &data.rects[i] : &bounds, &shown))
+            PaintPart(dc, part);
+    }
+}
+
 static void Paint(HWND hwnd)
 {
+    HRGN update = CreateRectRgn(0, 0, 0, 0);
+    if (update && GetUpdateRgn(hwnd, update, FALSE) == ERROR) {
+        DeleteObject(update);
+        update = NULL;
+    }
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     const EditView &view = g_edit.view;
     const RECT shown = {-view.scrollX, -view.scrollY, ScaledWidth(view) - view.scrollX,
                         ScaledHeight(view) - view.scrollY};
-    RECT part;
-    if (IntersectRect(&part, &ps.rcPaint, &shown)) {
-        const EditRect update = {part.left, part.top, part.right, part.bottom};
-        const EditRect source = CanvasToPictureRect(view, update);
-        const EditRect target = PictureToCanvas(view, source);
-        HPALETTE previous = NULL;
-        if (g_edit.palette) {
-            previous = SelectPalette(dc, g_edit.palette, FALSE);
-            RealizePalette(dc);
-        }
-        SetStretchBltMode(dc, COLORONCOLOR);
-        // A bottom-up DIB is addressed from its bottom row.
-        const int32_t sourceTop = g_edit.crop.top + source.top;
-        StretchDIBits(dc, target.left, target.top, target.right - target.left, target.bottom - target.top,
-                      g_edit.crop.left + source.left, g_edit.picture.height - (sourceTop + source.bottom - source.top),
-                      source.right - source.left, source.bottom - source.top, g_edit.picture.pixels,
-                      reinterpret_cast<const BITMAPINFO *>(g_edit.dib->header), DIB_RGB_COLORS, SRCCOPY);
-        if (previous)
-            SelectPalette(dc, previous, FALSE);
+    HPALETTE previous = NULL;
+    if (g_edit.palette) {
+        previous = SelectPalette(dc, g_edit.palette, FALSE);
+        RealizePalette(dc);
     }
+    SetStretchBltMode(dc, COLORONCOLOR);
+    PaintPicture(dc, update, ps.rcPaint, shown);
+    if (previous)
+        SelectPalette(dc, previous, FALSE);
+    if (update)
+        DeleteObject(update);
     // Around the picture, the colour of an empty work area.
     HRGN outside = CreateRectRgnIndirect(&ps.rcPaint);
     HRGN picture = CreateRectRgnIndirect(&shown);

@@ -44,6 +44,7 @@ struct EditorState {
     char text[EDITOR_TEXT_LIMIT];
     EditRect textRect;    // where the text mark lies, also while empty
 
+    bool shown;           // created, shown and painted
     bool done;
     EditOutcome outcome;
 };

@@ -220,6 +220,7 @@ static bool OpenWindow(HINSTANCE instance)
     // On the screen before the first message is taken.
     UpdateWindow(g_edit.frame);
     UpdateWindow(g_edit.canvas);
+    g_edit.shown = true;
     return true;
 }
 
