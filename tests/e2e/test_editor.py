@@ -5,7 +5,9 @@ sent picture is checked pixel by pixel against the marks it must carry."""
 import pytest
 
 from harness import pattern_colour, read_bmp, read_file_when_stable
-from test_resident import SETTINGS, exit_program, fresh_settings, start_resident
+from preview import drag as preview_drag
+from test_preview import open_preview
+from test_resident import SETTINGS, exit_program, fresh_settings, holds_for, start_resident
 
 EDITOR = "Edit Snapshot"
 PATTERN = (300, 200, 230, 170)
@@ -78,13 +80,19 @@ class Editor:
     """The resident program with editing on, its editor opened by the hot key
     over the pattern window, and where the picture's pixels lie on screen."""
 
-    def __init__(self, wine, destination="File"):
+    def __init__(self, wine, destination="File", source="Window"):
         self.wine = wine
-        self.folder, _ = fresh_settings(wine, source="Window", destination=destination)
+        self.folder, _ = fresh_settings(wine, source=source, destination=destination)
         wine.reg_set(SETTINGS + r"\Preferences", "Edit", "On")
         self.proc = start_resident(wine)
         pattern = wine.start_pattern(*PATTERN, title="Editor Pattern")
-        wine.press_keys("ctrl+shift+s", window="Editor Pattern")
+        if source == "Selected":
+            # The band over the pattern's half-scale model: the pattern exactly.
+            _, (mx, my) = open_preview(wine)
+            x, y, w, h = PATTERN
+            preview_drag(wine, (mx + x // 2, my + y // 2), (mx + (x + w) // 2, my + (y + h) // 2))
+        else:
+            wine.press_keys("ctrl+shift+s", window="Editor Pattern")
         self.frame = wine.probe.wait_window(caption=EDITOR, cls="TamblitEditSnapshot", visible=True,
                                             timeout=30)
         pattern.proc.kill()  # topmost: it would hide the editor
@@ -146,12 +154,13 @@ SIZE = PATTERN[2:]
 
 
 @pytest.mark.parametrize("case", ["rectangle", "highlight", "pixelate", "crop", "arrow", "text",
-                                  "undo-redo", "zoomed", "clipboard", "close", "8-bit"])
+                                  "undo-redo", "zoomed", "clipboard", "close", "8-bit", "area"])
 def test_marks_land_on_the_sent_picture_to_the_pixel(request, case):
     wine = request.getfixturevalue("wine8" if case == "8-bit" else "wine24")
-    ed = Editor(wine, destination="Clipboard" if case == "clipboard" else "File")
+    ed = Editor(wine, destination="Clipboard" if case == "clipboard" else "File",
+                source="Selected" if case == "area" else "Window")
     marks, size = [], SIZE
-    if case in ("rectangle", "clipboard"):
+    if case in ("rectangle", "clipboard", "area"):
         ed.drag((120, 90), (20, 15))  # up and to the left: the same rectangle
         marks = [outline(20, 15, 120, 90)]
     elif case == "highlight":
@@ -207,11 +216,13 @@ def test_marks_land_on_the_sent_picture_to_the_pixel(request, case):
         ed.key("H i")
         ed.key("Escape")
     if case == "clipboard":
-        # A second press while the editor is open opens no second one.
+        # A second press while the editor is open takes no second snapshot.
         ed.key("ctrl+shift+s")
+        holds_for(lambda: len(wine.probe.list(caption=EDITOR, cls="TamblitEditSnapshot")) == 1 and
+                  wine.probe.find_window(caption="Tamblit 95", cls="#32770") is None,
+                  "one editor and no message", seconds=2)
         ed.key("Return")
         assert wine.probe.answer_message_box("Tamblit 95", timeout=30) == "Snapshot copied to Clipboard."
-        assert len(wine.probe.list(caption=EDITOR, cls="TamblitEditSnapshot")) <= 1
         sent = read_bmp(wine.x_clipboard("image/bmp"))
     else:
         sent = ed.send_to_file()
