@@ -11,7 +11,7 @@ enum { SCROLL_LINE = 32 };  // canvas pixels a scroll bar arrow moves
 
 static void CanvasSize(int32_t *width, int32_t *height)
 {
-    RECT client;
+    RECT client = {0, 0, 0, 0};
     GetClientRect(g_edit.canvas, &client);
     *width = client.right;
     *height = client.bottom;
@@ -200,6 +200,9 @@ static LRESULT CALLBACK CanvasProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 {
     int32_t x, y;
     switch (message) {
+    case WM_CREATE:
+        g_edit.canvas = hwnd;  // its size is set before CreateWindowExA returns
+        return 0;
     case WM_PAINT:
         Paint(hwnd);
         return 0;

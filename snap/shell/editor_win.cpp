@@ -91,6 +91,9 @@ static bool HandleKey(const MSG &msg)
         return false;
     if (msg.hwnd == g_edit.widthBox && SendMessageA(g_edit.widthBox, CB_GETDROPPEDSTATE, 0, 0))
         return false;
+    // A drag under way ends with the button: no key changes it meanwhile.
+    if (g_edit.dragging)
+        return msg.message == WM_KEYDOWN || msg.message == WM_CHAR;
     const bool control = GetKeyState(VK_CONTROL) < 0;
     if (msg.message == WM_CHAR) {
         if (!g_edit.typing || control)
@@ -235,6 +238,7 @@ static void StartState(SnapshotDib *dib)
     g_edit.picture.bitsPerPixel = h.biBitCount == 8 ? 8 : 24;
     g_edit.picture.rowSize = ((DWORD)h.biWidth * (g_edit.picture.bitsPerPixel / 8) + 3) & ~3u;
     g_edit.picture.colorTable = dib->colorTableSize ? reinterpret_cast<const uint8_t *>(dib->header) + sizeof h : NULL;
+    SetZoomActual(&g_edit.view);
     g_edit.crop.right = h.biWidth;
     g_edit.crop.bottom = h.biHeight;
     g_edit.colour = DEFAULT_COLOUR;
