@@ -41,7 +41,7 @@ static const char *const PRESET_TIPS[] = {"Red", "Yellow", "Green", "Blue", "Bla
 enum { PRESET_COUNT = sizeof PRESETS / sizeof PRESETS[0], PRESET_SIZE = 20, GAP = 3, BUTTON_HEIGHT = 24 };
 
 static const int WIDTHS[] = {1, 2, 3, 5, 8, 12};
-enum { WIDTH_COUNT = sizeof WIDTHS / sizeof WIDTHS[0], WIDTH_BOX = 58 };
+enum { WIDTH_COUNT = sizeof WIDTHS / sizeof WIDTHS[0], WIDTH_BOX = 58, SEND_AND_CLOSE_WIDTH = 2 * 46 };
 
 static COLORREF g_customColours[16];
 
@@ -123,8 +123,11 @@ void LayoutEditorToolbar(HWND frame, int width)
             Place(frame, IDC_EDITOR_WIDTH, x, WIDTH_BOX, 200);  // the list drops below
             x += WIDTH_BOX + GAP * 3;
         }
-        if (BUTTONS[i].id == IDC_EDITOR_SEND)
-            x = x + GAP * 3 > width - 2 * 46 - GAP ? x + GAP * 3 : width - 2 * 46 - GAP;  // at the right
+        if (BUTTONS[i].id == IDC_EDITOR_SEND) {
+            // Send and Close at the right-hand end when there is room.
+            const int atRight = width - SEND_AND_CLOSE_WIDTH - GAP;
+            x = atRight > x + GAP * 3 ? atRight : x + GAP * 3;
+        }
         Place(frame, BUTTONS[i].id, x, BUTTONS[i].width, BUTTON_HEIGHT);
         x += BUTTONS[i].width + (BUTTONS[i].id == IDC_EDITOR_CHOOSE_COLOUR ? GAP : 0);
     }
