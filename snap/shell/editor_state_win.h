@@ -15,7 +15,8 @@ enum EditTool { TOOL_RECTANGLE, TOOL_ARROW, TOOL_TEXT, TOOL_HIGHLIGHT, TOOL_PIXE
 enum {
     EDITOR_TEXT_LIMIT = 256,       // characters of one text mark, terminator included
     EDITOR_DEFAULT_WIDTH = 3,      // pixels
-    EDITOR_TOOLBAR_HEIGHT = 30     // pixels above the canvas
+    EDITOR_TOOLBAR_HEIGHT = 30,    // pixels above the canvas
+    WM_EDITOR_ADD_TIPS = WM_USER + 230
 };
 
 struct EditorState {
@@ -53,6 +54,7 @@ extern EditorState g_edit;
 
 // editor_toolbar_win.cpp
 bool CreateEditorToolbar(HWND frame);
+void AddEditorTooltips(HWND frame);          // a window of its own: made once the picture shows
 void LayoutEditorToolbar(HWND frame, int width);
 void ShowEditorTool();                       // the pressed tool button follows g_edit.tool
 void DrawColourButton(const DRAWITEMSTRUCT *item);

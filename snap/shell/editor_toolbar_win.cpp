@@ -59,32 +59,38 @@ static void AddTip(HWND control, const char *tip)
     SendMessageA(g_edit.tooltip, TTM_ADDTOOLA, 0, (LPARAM)&info);
 }
 
-static HWND AddControl(HWND frame, const char *cls, const char *text, DWORD style, int id, const char *tip)
+static HWND AddControl(HWND frame, const char *cls, const char *text, DWORD style, int id)
 {
     HINSTANCE instance = (HINSTANCE)GetWindowLongPtrA(frame, GWLP_HINSTANCE);
     HWND control = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, frame,
                                    (HMENU)(INT_PTR)id, instance, NULL);
-    if (!control)
-        return NULL;
-    SendMessageA(control, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), FALSE);
-    AddTip(control, tip);
+    if (control)
+        SendMessageA(control, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), FALSE);
     return control;
 }
 
-bool CreateEditorToolbar(HWND frame)
+void AddEditorTooltips(HWND frame)
 {
     InitCommonControls();
     g_edit.tooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, NULL, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, frame, NULL,
                                      (HINSTANCE)GetWindowLongPtrA(frame, GWLP_HINSTANCE), NULL);
     for (const ToolbarButton &b : BUTTONS)
-        if (!AddControl(frame, "BUTTON", b.text, b.style, b.id, b.tip))
+        AddTip(GetDlgItem(frame, b.id), b.tip);
+    for (int i = 0; i < PRESET_COUNT; ++i)
+        AddTip(GetDlgItem(frame, IDC_EDITOR_PRESET_FIRST + i), PRESET_TIPS[i]);
+    AddTip(g_edit.widthBox, "Line width");
+}
+
+bool CreateEditorToolbar(HWND frame)
+{
+    for (const ToolbarButton &b : BUTTONS)
+        if (!AddControl(frame, "BUTTON", b.text, b.style, b.id))
             return false;
     for (int i = 0; i < PRESET_COUNT; ++i)
-        if (!AddControl(frame, "BUTTON", "", BS_OWNERDRAW, IDC_EDITOR_PRESET_FIRST + i, PRESET_TIPS[i]))
+        if (!AddControl(frame, "BUTTON", "", BS_OWNERDRAW, IDC_EDITOR_PRESET_FIRST + i))
             return false;
-    g_edit.widthBox = AddControl(frame, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL, IDC_EDITOR_WIDTH,
-                                 "Line width");
+    g_edit.widthBox = AddControl(frame, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL, IDC_EDITOR_WIDTH);
     if (!g_edit.widthBox)
         return false;
     for (int i = 0; i < WIDTH_COUNT; ++i) {

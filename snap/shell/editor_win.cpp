@@ -162,6 +162,9 @@ static LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case WM_CLOSE:
         EditorCommand(IDC_EDITOR_CLOSE);
         return 0;
+    case WM_EDITOR_ADD_TIPS:
+        AddEditorTooltips(hwnd);
+        return 0;
     case WM_QUERYNEWPALETTE:
     case WM_PALETTECHANGED:
         if (g_edit.palette && (message == WM_QUERYNEWPALETTE || (HWND)wParam != hwnd))
@@ -224,6 +227,7 @@ static bool OpenWindow(HINSTANCE instance)
     UpdateWindow(g_edit.frame);
     UpdateWindow(g_edit.canvas);
     g_edit.shown = true;
+    PostMessageA(g_edit.frame, WM_EDITOR_ADD_TIPS, 0, 0);
     return true;
 }
 
