@@ -55,6 +55,25 @@ TEST(EditMarks, OutlineHasItsOuterEdgeOnThePressAndReleasePixels)
         }
 }
 
+TEST(EditMarks, NarrowOutlineIsFilledAndTextMaskStaysInsideTheCrop)
+{
+    TestPicture t(12, 10, 8), before(12, 10, 8);
+    const EditRect all = {0, 0, 12, 10};
+    const uint32_t red = PixelValueFor(t.picture, RED);
+    EXPECT_EQ(red, (uint32_t)NearestPaletteIndex(t.table.data(), RED));
+    DrawOutline(t.picture, EditRect{1, 1, 6, 4}, 3, red, all);  // 5 x 3: no inside left
+    // A 4 x 3 mask at (8, 6) whose corners are set; the crop ends at column 11, row 8.
+    const uint8_t mask[12] = {1, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 1};
+    ApplyMask(t.picture, mask, 4, 3, 8, 6, red, EditRect{0, 0, 11, 8});
+    for (int32_t y = 0; y < 10; ++y)
+        for (int32_t x = 0; x < 12; ++x) {
+            const bool outline = x >= 1 && x < 6 && y >= 1 && y < 4;
+            const bool text = (x == 8 || x == 11) && (y == 6 || y == 8) && x < 11 && y < 8;
+            EXPECT_EQ(*PixelAt(t.picture, x, y), outline || text ? red : *PixelAt(before.picture, x, y))
+                << x << "," << y;
+        }
+}
+
 TEST(EditMarks, PixelateFillsEachBlockWithItsAverageAtBothDepths)
 {
     for (int bits : {24, 8}) {
