@@ -50,7 +50,8 @@ def report(label, rows):
     growth = statistics.median(col(8))
     print(f"     picture {picture * MB:.1f} MB; the dragged mark's undo copy {statistics.median(col(7)) * MB:.1f} MB; "
           f"working set grown by {growth * MB:.1f} MB when open "
-          f"({(growth - picture) * MB:+.1f} MB beside the picture); no screen buffer of its own")
+          f"({(growth - picture) * MB:+.1f} MB beside the picture: the window's surface, the screen's "
+          f"buffer Wine keeps, and its controls; the editor paints from the picture itself)")
     print(f"     sent back whole: {int(sum(col(9)))} of {len(rows)}")
 
 
