@@ -107,6 +107,7 @@ static int CaptureAndDeliver(HWND owner, const RECT *rect, int destination, HBIT
         memory.Release();
         display.Release();
     }
+    // The user may mark the picture first, or drop it without a word.
     int shownWidth = width, shownHeight = height;
     if (EditBeforeDelivery(&dib, destination == Clipboard ? (HDC)memory : NULL, &shownWidth, &shownHeight) != Ok) {
         FreeSnapshotDib(&dib);
