@@ -20,12 +20,24 @@ bool JoinDirectoryFile(char *out, size_t outSize, const char *directory, const c
 
 // The uninstall command: the installed setup.exe in quotation marks (its path
 // holds a blank, and unquoted Windows may run C:\Program.exe instead) and
-// the switch, "\"C:\Program Files\Tamblit95\setup.exe\" /u".
-bool MakeUninstallCommand(char *out, size_t outSize, const char *installDirectory);
+// the switch, "\"C:\Program Files\Tamblit95\setup.exe\" /u"; `quiet` adds
+// " /S" for the command that removes without a question.
+bool MakeUninstallCommand(char *out, size_t outSize, const char *installDirectory,
+                          bool quiet = false);
 
-// Whether the command line selects removal: the whole text is "/u", the
-// letter in either case.
-bool IsRemovalSwitch(const char *commandLine);
+// What the command line asks for: "/u" removal, "/S" no window or message.
+struct SetupSwitches {
+    bool removal;
+    bool silent;
+};
+
+// Reads the switches, separated by blanks or tabs, in any order and either
+// case. False when anything else is there; `out` then still tells whether
+// "/S" was among the switches, so that the refusal stays silent too.
+bool ParseSetupSwitches(const char *commandLine, SetupSwitches *out);
+
+// Kilobytes that `bytes` take, rounded up, as an uninstall entry states a size.
+unsigned long SizeInKilobytes(unsigned long long bytes);
 
 // Equality of two texts with the letters A-Z and a-z taken as the same.
 bool EqualIgnoringCase(const char *a, const char *b);

@@ -109,3 +109,25 @@ bool MakeDeleteItemCommand(char *out, size_t outSize, const char *group, const c
                        snprintf(out, outSize, "[ShowGroup(\"%s\", %d)][DeleteItem(\"%s\")][ShowGroup(\"%s\", %d)]",
                                 group, SHOW_GROUP_ACTIVATE, itemName, group, SHOW_GROUP_MINIMIZE));
 }
+
+static bool MakeGroupCommand(char *out, size_t outSize, const char *verb, const char *group)
+{
+    if (outSize == 0)
+        return false;
+    out[0] = '\0';
+    if (outSize > EXECUTE_COMMAND_SIZE)
+        outSize = EXECUTE_COMMAND_SIZE;
+    if (CheckGroupName(group) != GROUP_NAME_OK)
+        return false;
+    return FitOrRefuse(out, outSize, snprintf(out, outSize, "[%s(\"%s\")]", verb, group));
+}
+
+bool MakeCreateGroupCommand(char *out, size_t outSize, const char *group)
+{
+    return MakeGroupCommand(out, outSize, "CreateGroup", group);
+}
+
+bool MakeDeleteGroupCommand(char *out, size_t outSize, const char *group)
+{
+    return MakeGroupCommand(out, outSize, "DeleteGroup", group);
+}

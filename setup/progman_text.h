@@ -45,3 +45,10 @@ bool MakeAddItemCommand(char *out, size_t outSize, const char *group, const char
 
 // [ShowGroup("g", 1)][DeleteItem("item")][ShowGroup("g", 6)], refused the same way.
 bool MakeDeleteItemCommand(char *out, size_t outSize, const char *group, const char *itemName);
+
+// [CreateGroup("g")], refused the same way: makes the group, or opens it
+// when it exists.
+bool MakeCreateGroupCommand(char *out, size_t outSize, const char *group);
+
+// [DeleteGroup("g")], refused the same way.
+bool MakeDeleteGroupCommand(char *out, size_t outSize, const char *group);

@@ -41,8 +41,8 @@ struct ProgmanConversation {
     ProgmanConversation &operator=(const ProgmanConversation &) = delete;
 };
 
-// Sends one execute command; whether Program Manager carries it out is not
-// known to the caller (a refusal or a time-out goes unnoticed).
+// Sends one execute command: 0 when Program Manager carried it out, else the
+// DDEML error (no conversation, the command refused or not answered in time).
 int ExecuteProgmanCommand(char *command)
 {
     ProgmanConversation progman;
@@ -51,7 +51,11 @@ int ExecuteProgmanCommand(char *command)
     HDDEDATA result = DdeClientTransaction(reinterpret_cast<BYTE *>(command),
                                            static_cast<DWORD>(lstrlenA(command) + 1), progman.conv,
                                            NULL, CF_TEXT, XTYP_EXECUTE, DDE_TIMEOUT_MS, NULL);
-    if (result && result != reinterpret_cast<HDDEDATA>(TRUE))
+    if (!result) {
+        UINT error = DdeGetLastError(g_ddeInstance);
+        return error != DMLERR_NO_ERROR ? static_cast<int>(error) : DMLERR_NOTPROCESSED;
+    }
+    if (result != reinterpret_cast<HDDEDATA>(TRUE))
         DdeFreeDataHandle(result);
     return 0;
 }
@@ -119,6 +123,30 @@ int AddProgramItem(const char *itemName, const char *directory, const char *grou
         ShowError("Cannot add %s to the %s group: its command does not fit.", itemName, group);
         return -1;
     }
+    int result = ExecuteProgmanCommand(command);
+    if (result != 0)
+        ShowError("Program Manager did not add %s to the %s group (%d).", itemName, group, result);
+    return result;
+}
+
+int CreateProgramGroup(const char *group)
+{
+    if (UseShellLinks())
+        return 0;  // the group's folder is made with its first link
+    char command[EXECUTE_COMMAND_SIZE];
+    if (!MakeCreateGroupCommand(command, sizeof command, group))
+        return -1;
+    int result = ExecuteProgmanCommand(command);
+    if (result != 0)
+        ShowError("Program Manager did not create the %s group (%d).", group, result);
+    return result;
+}
+
+int DeleteProgramGroup(const char *group)
+{
+    char command[EXECUTE_COMMAND_SIZE];
+    if (UseShellLinks() || !MakeDeleteGroupCommand(command, sizeof command, group))
+        return -1;
     return ExecuteProgmanCommand(command);
 }
 

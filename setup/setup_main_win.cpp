@@ -1,5 +1,6 @@
 // Entry point of setup.exe: one copy only, removal with "/u", otherwise the
-// modeless SETUP dialog and its message loop.
+// modeless SETUP dialog and its message loop, or with "/S" neither a window
+// nor a message. Exit codes as deployment tools read them from installers.
 #include <windows.h>
 
 #include <ddeml.h>
@@ -12,12 +13,25 @@
 #include "setup/setup_res.h"
 #include "setup/setup_ui_win.h"
 #include "setup/uninstall_win.h"
+#include "snap/common/dll_search_win.h"
 
 // Named after the program so that a second copy, from any folder, finds it.
 static const char INSTANCE_MUTEX[] = "Tamblit95SetupRunning";
 static const char PRESELECTED_GROUP[] = "Accessories";
 static const size_t COMPLETION_SIZE = 1000;
 static const char READY[] = "Select a program group and choose Install.";
+
+static const char USAGE[] =
+    "Usage: setup [/u] [/S]\n\n"
+    "(none)\tshows the installation dialog\n"
+    "/u\tremoves Tamblit 95\n"
+    "/S\tinstalls (or with /u removes) without any window or message";
+// Without a dialog, an installation goes into this group when there is no
+// PRESELECTED_GROUP.
+static const char SILENT_FALLBACK_GROUP[] = "Tamblit 95";
+
+// What the dialog ends with: cancelled until an installation is tried.
+static int g_exitCode = ERROR_INSTALL_USEREXIT;
 
 // True while Install runs: the boxes and DDE conversations of the
 // installation run message loops of their own, and nothing in them may start
@@ -92,12 +106,16 @@ static void OnInstall(HWND dialog)
     g_installing = true;
     int result = InstallProgram(group, startUp);
     g_installing = false;
+    // The user's No to the directory question cancels only this attempt.
+    if (result != 0 && result != -1)
+        g_exitCode = ERROR_INSTALL_FAILURE;
     if (result != 0) {
         // The dialog stays, with what the installation said.
         EnableWindow(dialog, TRUE);
         SetFocus(focus && IsChild(dialog, focus) ? focus : GetDlgItem(dialog, IDC_GROUP_LIST));
         return;
     }
+    g_exitCode = 0;
     ShowCompletion(group, startUp);
     DestroyWindow(dialog);
 }
@@ -136,8 +154,10 @@ static INT_PTR CALLBACK SetupDlgProc(HWND dialog, UINT message, WPARAM wParam, L
 static void RunSetupDialog()
 {
     g_hwndSetup = CreateDialogParamA(g_hInstance, "SETUP", NULL, SetupDlgProc, 0);
-    if (!g_hwndSetup)
+    if (!g_hwndSetup) {
+        g_exitCode = ERROR_INSTALL_FAILURE;
         return;
+    }
     EnableWindow(g_hwndSetup, FALSE);
     FillGroupList(GetDlgItem(g_hwndSetup, IDC_GROUP_LIST));
     // From the first entry, the first whose text begins with the name, any case.
@@ -155,23 +175,59 @@ static void RunSetupDialog()
     }
 }
 
+// "/S": the preselected group when Program Manager has one, else a group of
+// the program's own, and the StartUp item. The exit code.
+static int InstallSilently()
+{
+    HWND list = CreateWindowA("LISTBOX", "", LBS_SORT, 0, 0, 0, 0, NULL, NULL, g_hInstance, NULL);
+    if (!list)
+        return ERROR_INSTALL_FAILURE;
+    char group[GROUP_NAME_SIZE];
+    lstrcpynA(group, SILENT_FALLBACK_GROUP, sizeof group);
+    int result = FillGroupList(list);
+    LRESULT found = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                 reinterpret_cast<LPARAM>(PRESELECTED_GROUP));
+    DestroyWindow(list);
+    if (result != 0)
+        return ERROR_INSTALL_FAILURE;
+    if (found != LB_ERR)
+        lstrcpynA(group, PRESELECTED_GROUP, sizeof group);
+    return InstallProgram(group, 1, found == LB_ERR) == 0 ? 0 : ERROR_INSTALL_FAILURE;
+}
+
+static int RunSetup(const SetupSwitches &switches)
+{
+    if (switches.removal)
+        return UninstallProgram();
+    if (switches.silent)
+        return InstallSilently();
+    RunSetupDialog();
+    return g_exitCode;
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
+    // Run from a download folder with administrator rights: nothing that
+    // lies beside it may be loaded as a DLL, before anything else happens.
+    KeepDllSearchToSystem();
+    SetupSwitches switches;
+    bool known = ParseSetupSwitches(commandLine, &switches);
+    g_silent = switches.silent;
+    if (!known) {
+        SetupMessageBox(USAGE, "Tamblit 95 Setup", MB_OK | MB_ICONINFORMATION);
+        return ERROR_INVALID_COMMAND_LINE;
+    }
     // Held until the process ends.
     CreateMutexA(NULL, FALSE, INSTANCE_MUTEX);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         ShowError("Setup is already running.");
-        return 0;
+        return ERROR_INSTALL_ALREADY_RUNNING;
     }
     g_hInstance = instance;
     g_ddeInstance = 0;
     DdeInitializeA(&g_ddeInstance, DdeCallback, APPCLASS_STANDARD | APPCMD_CLIENTONLY, 0);
 
-    if (IsRemovalSwitch(commandLine))
-        UninstallProgram();
-    else
-        RunSetupDialog();
-
+    int exitCode = RunSetup(switches);
     DdeUninitialize(g_ddeInstance);
-    return 0;
+    return exitCode;
 }

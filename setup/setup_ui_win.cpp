@@ -9,6 +9,7 @@
 HINSTANCE g_hInstance = NULL;
 HWND g_hwndSetup = NULL;
 DWORD g_ddeInstance = 0;
+bool g_silent = false;
 
 static const size_t MESSAGE_SIZE = 1000;
 
@@ -42,6 +43,8 @@ static LRESULT CALLBACK PlaceBoxHook(int code, WPARAM wParam, LPARAM lParam)
 
 int SetupMessageBox(const char *text, const char *caption, UINT type)
 {
+    if (g_silent)
+        return (type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
     HWND owner = g_hwndSetup;
     g_boxOnTop = (type & MB_TOPMOST) != 0;
     if ((owner || g_boxOnTop) && !g_boxHook)

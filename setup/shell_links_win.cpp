@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "setup/install_text.h"
+#include "snap/common/dll_search_win.h"
 #include "snap/common/registry_win.h"
 #include "setup/progman_text.h"
 #include "setup/setup_ui_win.h"
@@ -16,6 +17,19 @@ static const char MADE_LINK[] = "link";
 static const char MADE_FOLDER[] = "folder";
 static const char LINK_EXTENSION[] = ".lnk";
 static const DWORD FIRST_SHELL_LINK_MAJOR_VERSION = 6;  // Windows Vista
+static const int MAX_MADE = 8;
+
+// What the installation running now made, so that a failure takes exactly
+// that away again: a link that was already there (an upgrade) stays.
+namespace {
+struct MadeNow {
+    char path[SETUP_PATH_SIZE];
+    bool folder;
+    bool existed;
+};
+}  // namespace
+static MadeNow g_madeNow[MAX_MADE];
+static int g_madeCount = 0;
 
 typedef BOOL(WINAPI *SHGetSpecialFolderPathAProc)(HWND, LPSTR, int, BOOL);
 typedef HRESULT(WINAPI *CoInitializeProc)(LPVOID);
@@ -31,20 +45,6 @@ bool UseShellLinks()
         return false;
     return version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
            version.dwMajorVersion >= FIRST_SHELL_LINK_MAJOR_VERSION;
-}
-
-// A function of a system DLL, looked up at run time: the first Windows 95
-// shell and OLE lack some of them, and the program must still load there.
-// The DLL stays loaded for the rest of the process.
-template <typename Proc>
-static Proc SystemProc(const char *dll, const char *name)
-{
-    HMODULE module = GetModuleHandleA(dll);
-    if (!module)
-        module = LoadLibraryA(dll);
-    FARPROC proc = module ? GetProcAddress(module, name) : NULL;
-    // Through the generic function type, which any function pointer may take.
-    return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(proc));
 }
 
 // The folder of csidl into a SETUP_PATH_SIZE buffer; false when unknown. With
@@ -66,16 +66,25 @@ static bool SpecialFolder(int csidl, char *out, bool *made = NULL)
     return found && out[0] != '\0' && memchr(out, '\0', SETUP_PATH_SIZE) != NULL;
 }
 
-static void RecordMade(const char *path, const char *what)
+// Records the path for the removal and for a rollback; false when either
+// record cannot be kept.
+static bool RecordMade(const char *path, bool folder, bool existed)
 {
-    WriteRegString(HKEY_LOCAL_MACHINE, RECORD_KEY, path, what);
+    if (g_madeCount >= MAX_MADE ||
+        !WriteRegString(HKEY_LOCAL_MACHINE, RECORD_KEY, path, folder ? MADE_FOLDER : MADE_LINK))
+        return false;
+    MadeNow &made = g_madeNow[g_madeCount++];
+    lstrcpynA(made.path, path, sizeof made.path);
+    made.folder = folder;
+    made.existed = existed;
+    return true;
 }
 
 int FillGroupFolderList(HWND listBox)
 {
     ShowStatus("Getting list of program groups...");
     char programs[SETUP_PATH_SIZE], pattern[SETUP_PATH_SIZE];
-    if (!SpecialFolder(CSIDL_PROGRAMS, programs) ||
+    if (!SpecialFolder(CSIDL_COMMON_PROGRAMS, programs) ||
         !JoinDirectoryFile(pattern, sizeof pattern, programs, "*")) {
         ShowError("Cannot get list of program groups (%d)", ERROR_PATH_NOT_FOUND);
         return ERROR_PATH_NOT_FOUND;
@@ -103,15 +112,13 @@ static bool GroupFolder(const char *group, char *out)
 {
     if (EqualIgnoringCase(group, STARTUP_GROUP)) {
         bool made = false;
-        if (!SpecialFolder(CSIDL_STARTUP, out, &made))
+        if (!SpecialFolder(CSIDL_COMMON_STARTUP, out, &made))
             return false;
-        if (made)
-            RecordMade(out, MADE_FOLDER);
-        return true;
+        return !made || RecordMade(out, true, false);
     }
     char programs[SETUP_PATH_SIZE];
     if (CheckGroupName(group) != GROUP_NAME_OK || strchr(group, '\\') ||
-        !SpecialFolder(CSIDL_PROGRAMS, programs) ||
+        !SpecialFolder(CSIDL_COMMON_PROGRAMS, programs) ||
         !JoinDirectoryFile(out, SETUP_PATH_SIZE, programs, group))
         return false;
     DWORD attributes = GetFileAttributesA(out);
@@ -119,8 +126,10 @@ static bool GroupFolder(const char *group, char *out)
         return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (!CreateDirectoryA(out, NULL))
         return false;
-    RecordMade(out, MADE_FOLDER);
-    return true;
+    if (RecordMade(out, true, false))
+        return true;
+    RemoveDirectoryA(out);
+    return false;
 }
 
 // Saves the link through the shell's own objects; the COM result.
@@ -181,13 +190,19 @@ int AddShellLink(const char *itemName, const char *directory, const char *group,
         ShowError("Cannot add %s to the %s group.", itemName, group);
         return ERROR_PATH_NOT_FOUND;
     }
+    bool existed = GetFileAttributesA(linkPath) != INVALID_FILE_ATTRIBUTES;
     HRESULT hr = SaveLink(linkPath, target, directory, itemName);
     if (FAILED(hr)) {
         ShowError("Cannot add %s to the %s group (0x%08lX).", itemName, group,
                   static_cast<unsigned long>(hr));
         return ERROR_GEN_FAILURE;
     }
-    RecordMade(linkPath, MADE_LINK);
+    if (!RecordMade(linkPath, false, existed)) {
+        if (!existed)
+            DeleteFileA(linkPath);
+        ShowError("Cannot record the %s item of the %s group.", itemName, group);
+        return ERROR_GEN_FAILURE;
+    }
     return 0;
 }
 
@@ -198,9 +213,18 @@ static bool EndsWithLinkExtension(const char *path)
     return length > extension && EqualIgnoringCase(path + length - extension, LINK_EXTENSION);
 }
 
+static bool MadeNowAt(const char *path)
+{
+    for (int i = 0; i < g_madeCount; ++i)
+        if (EqualIgnoringCase(g_madeNow[i].path, path))
+            return true;
+    return false;
+}
+
 // Deletes every recorded link (only a name ending in .lnk), or with
-// `folders` every recorded folder (only when empty).
-static void DeleteRecorded(HKEY key, bool folders)
+// `folders` every recorded folder (only when empty); with `keepMadeNow` not
+// what the installation running now made, and the records of what goes go too.
+static void DeleteRecorded(HKEY key, bool folders, bool keepMadeNow = false)
 {
     const char *what = folders ? MADE_FOLDER : MADE_LINK;
     for (DWORD index = 0;; ++index) {
@@ -213,11 +237,43 @@ static void DeleteRecorded(HKEY key, bool folders)
         if (rc != ERROR_SUCCESS || type != REG_SZ || dataSize == 0 ||
             data[dataSize - 1] != '\0' || strcmp(data, what) != 0)
             continue;
-        if (folders)
-            RemoveDirectoryA(path);  // refused while it holds anything
-        else if (EndsWithLinkExtension(path))
-            DeleteFileA(path);
+        if (keepMadeNow && MadeNowAt(path))
+            continue;
+        bool gone = folders ? RemoveDirectoryA(path) != FALSE  // refused while it holds anything
+                            : EndsWithLinkExtension(path) && DeleteFileA(path) != FALSE;
+        if (keepMadeNow && (gone || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) &&
+            RegDeleteValueA(key, path) == ERROR_SUCCESS)
+            --index;  // the values after it move up
     }
+}
+
+void UndoLinksMade()
+{
+    KeyGuard record;
+    bool haveRecord = OpenRegKey(HKEY_LOCAL_MACHINE, RECORD_KEY, record);
+    // Newest first: a link goes before the folder made for it.
+    for (int i = g_madeCount - 1; i >= 0; --i) {
+        const MadeNow &made = g_madeNow[i];
+        if (made.existed)
+            continue;
+        if (made.folder)
+            RemoveDirectoryA(made.path);
+        else
+            DeleteFileA(made.path);
+        if (haveRecord)
+            RegDeleteValueA(record.key, made.path);
+    }
+    g_madeCount = 0;
+}
+
+void KeepLinksMade()
+{
+    KeyGuard record;
+    if (g_madeCount > 0 && OpenRegKey(HKEY_LOCAL_MACHINE, RECORD_KEY, record)) {
+        DeleteRecorded(record.key, false, true);
+        DeleteRecorded(record.key, true, true);
+    }
+    g_madeCount = 0;
 }
 
 void DeleteRecordedLinks()

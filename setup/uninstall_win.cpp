@@ -9,6 +9,7 @@
 #include "setup/install_win.h"
 #include "setup/progman_text.h"
 #include "setup/progman_win.h"
+#include "setup/running_program_win.h"
 #include "setup/setup_ui_win.h"
 #include "setup/shell_links_win.h"
 #include "snap/settings/settings_rules.h"
@@ -17,23 +18,6 @@ static const char CAPTION[] = "Tamblit 95";
 // setup.exe stays: it is the program running now.
 static const char *const RemoveFileTable[] = {"tamblit95.exe", "tamblit95.wav", "tamblit95.hlp",
                                               NULL};
-static const DWORD REMEMBERED_GROUP_SIZE = 100;
-
-// The group chosen at installation, or false when it cannot be read whole
-// as a text: then no group is known, and no command is sent for one.
-static bool ReadRememberedGroup(char *group, DWORD size)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, GROUP_MEMORY_KEY, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return false;
-    DWORD type = 0;
-    DWORD length = size;
-    LONG rc = RegQueryValueExA(key, GROUP_MEMORY_VALUE, NULL, &type, reinterpret_cast<BYTE *>(group),
-                               &length);
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS && type == REG_SZ && length > 0 && length <= size &&
-           memchr(group, '\0', length) != NULL;
-}
 
 // Deletes the key with everything below it: Windows NT and Wine delete no
 // key that still has subkeys, so they go first, whatever their names, and a
@@ -52,23 +36,39 @@ static bool DeleteKeyTree(HKEY parent, const char *name)
     return RegDeleteKeyA(parent, name) == ERROR_SUCCESS;
 }
 
-static void DeleteInstalledFiles(const char *const *table, const char *directory)
+// Deletes each file of the table; false at the first one that stays, whose
+// path is then in `remaining` (SETUP_PATH_SIZE bytes). A file already gone
+// counts as deleted.
+static bool DeleteInstalledFiles(const char *const *table, const char *directory, char *remaining)
 {
     for (; *table; ++table) {
-        char path[SETUP_PATH_SIZE];
-        if (JoinDirectoryFile(path, sizeof path, directory, *table))
-            remove(path);
+        if (!JoinDirectoryFile(remaining, SETUP_PATH_SIZE, directory, *table))
+            continue;
+        if (!DeleteFileA(remaining) && GetFileAttributesA(remaining) != INVALID_FILE_ATTRIBUTES)
+            return false;
     }
+    remaining[0] = '\0';
+    return true;
 }
 
 int UninstallProgram()
 {
     if (SetupMessageBox("Are you sure you want to remove Tamblit 95 from your machine?", CAPTION,
                         MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return 0;
+        return ERROR_INSTALL_USEREXIT;
 
-    char directory[SETUP_PATH_SIZE];
-    bool haveDirectory = GetInstallDirectory(directory);
+    // A running copy holds its files: nothing is touched while it runs.
+    if (!EndRunningProgram())
+        return ERROR_INSTALL_FAILURE;
+    // The files first: while one stays, the items and the uninstall entry
+    // stay too, so that the removal can be run again once it is free.
+    char directory[SETUP_PATH_SIZE], remaining[SETUP_PATH_SIZE];
+    if (GetInstallDirectory(directory) &&
+        !DeleteInstalledFiles(RemoveFileTable, directory, remaining)) {
+        ShowError("Tamblit 95 is not removed: %s cannot be deleted. End any program that uses it, "
+                  "then remove Tamblit 95 again.", remaining);
+        return ERROR_INSTALL_FAILURE;
+    }
 
     // Links made on a later Windows are deleted whatever this one is.
     DeleteRecordedLinks();
@@ -80,8 +80,6 @@ int UninstallProgram()
     }
     DeleteKeyTree(HKEY_CURRENT_USER, SETTINGS_KEY_NAME);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY);
-    if (haveDirectory)
-        DeleteInstalledFiles(RemoveFileTable, directory);
 
     // In front of the folder windows that the shell opened for the commands.
     SetupMessageBox("Tamblit 95 is removed.", CAPTION,

@@ -1,10 +1,10 @@
 #include "snap/engine/warm_up_win.h"
 
 #include <windows.h>
-#include <mmsystem.h>
 
 #include <initializer_list>
 
+#include "snap/common/snap_sound_win.h"
 #include "snap/engine/dib_layout.h"
 #include "snap/engine/gdi_guards_win.h"
 #include "snap/engine/snapshot_dib_win.h"
@@ -51,7 +51,7 @@ static void WarmUpCapture()
 void WarmUpSnapshotPath()
 {
     WarmUpCapture();
-    waveOutGetNumDevs();
+    WaveOutDevices();
     // The Save dialog is not built ahead: held for the program's life it
     // cost megabytes, and it opened the snapshot folder (perhaps a network
     // or removable drive) at every start. Its first showing pays instead.

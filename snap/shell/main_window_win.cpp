@@ -8,6 +8,7 @@
 #include "snap/settings/snap_settings.h"
 #include "snap/common/app_state_win.h"
 #include "snap/shell/editor_win.h"
+#include "snap/shell/end_request_win.h"
 #include "snap/shell/hotkey_win.h"
 #include "snap/shell/preview_win.h"
 #include "snap/common/program_path_win.h"
@@ -123,9 +124,13 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_LBUTTONUP:
         OnPreviewButtonUp(hwnd, lParam);
         return 0;
-    default:
+    default: {
+        LRESULT ended;
+        if (HandleEndMessage(hwnd, message, wParam, &ended))
+            return ended;
         if (HandleTrayMessage(hwnd, message, wParam))
             return 0;
         return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
     }
 }

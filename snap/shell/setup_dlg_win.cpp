@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "snap/common/dll_search_win.h"
+
 #include "snap/res/resource.h"
 #include "snap/shell/margins_dlg_win.h"
 #include "snap/settings/settings_rules.h"
@@ -182,7 +184,7 @@ int RunSetupDialog(HWND owner)
 {
     // The hot key control's class must exist before the template is built;
     // registering it again is harmless.
-    InitCommonControls();
+    InitCommonControlsFromSystem();
     UnregisterHotKey(g_hwndMain, SNAP_HOTKEY_ID);
     int result = static_cast<int>(DialogBoxParamA(g_hInstance, "SETUP", owner, (DLGPROC)SetupDlgProc, 0));
     g_hwndOpenDialog = owner;

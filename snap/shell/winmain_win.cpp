@@ -4,12 +4,15 @@
 
 #include <commctrl.h>
 
+#include "snap/common/dll_search_win.h"
+
 #include "snap/common/app_state_win.h"
+#include "snap/common/program_names.h"
 #include "snap/shell/main_window_bounds_win.h"
 #include "snap/shell/main_window_win.h"
 #include "snap/common/message_box_win.h"
 
-static const char MAIN_CLASS[] = "tamblit95";
+static const char *const MAIN_CLASS = PROGRAM_WINDOW_CLASS;
 static const char MAIN_CAPTION[] = "Tamblit 95";
 
 static void RegisterMainClass(HINSTANCE instance)
@@ -43,6 +46,8 @@ static HWND CreateMainWindow(HINSTANCE instance)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    // People run it from the folder they unpacked it into.
+    KeepDllSearchToSystem();
     if (FindWindowA(MAIN_CLASS, NULL)) {
         ShowErrorBox("Tamblit 95 is already loaded.");
         return 0;
@@ -50,7 +55,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     // The sign-on and Setup dialogs hold hot key controls, whose class the
     // common controls library registers.
-    InitCommonControls();
+    InitCommonControlsFromSystem();
 
     g_hInstance = instance;
     RegisterMainClass(instance);

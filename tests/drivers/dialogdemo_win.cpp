@@ -20,6 +20,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "snap/common/dll_search_win.h"
+
 namespace {
 
 const char* g_out = "";
@@ -102,7 +104,7 @@ LRESULT CALLBACK FormWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 int Form() {
-    InitCommonControls();
+    InitCommonControlsFromSystem();
     HINSTANCE inst = GetModuleHandleA(NULL);
     WNDCLASSA wc;
     memset(&wc, 0, sizeof wc);

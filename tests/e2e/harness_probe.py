@@ -289,6 +289,16 @@ class Probe:
     def hotkey_free(self, keys: str) -> bool:
         return self._check("hotkeyfree", "--keys", keys)["free"]
 
+    def execute(self, path, *args, timeout: float = 60) -> HotKeyListener:
+        """Starts a Windows program through the probe; .result()["code"] is its
+        whole exit code (the one Wine hands to Linux keeps only 8 bits)."""
+        w = self._wine
+        out = w.tmp / f"exec-{next(_counter)}.json"
+        text = ["--text", " ".join(map(str, args))] if args else []
+        proc = w.start("uiprobe", "--out", w.winpath(out), "exec", "--path", w.winpath(path),
+                       *text, "--timeout", str(int(timeout * 1000)))
+        return HotKeyListener(proc, out)
+
     def listen_hotkey(self, keys: str, timeout: float = 10) -> HotKeyListener:
         w = self._wine
         out = w.tmp / f"hotkey-{next(_counter)}.json"

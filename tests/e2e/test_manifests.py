@@ -31,6 +31,11 @@ VISTA_TO_11 = {"{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e
 NOT_ON_WINDOWS_95 = {"EnumDisplayMonitors", "MonitorFromWindow", "MonitorFromPoint", "GetMonitorInfoA",
                      "GetMonitorInfoW"}
 
+# DLLs that Windows always takes from its system folder (known DLLs): any
+# other import would be looked for beside the program first.
+KNOWN_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
+              "comdlg32.dll", "msvcrt.dll"}
+
 # program, requested execution level, dpiAware (None: not stated)
 PROGRAMS = [("tamblit95", "asInvoker", "true"),
             ("setup", "requireAdministrator", None)]
@@ -106,6 +111,7 @@ def test_program_loads_on_windows_4_and_imports_only_the_dlls_the_readme_names(n
     assert fields["Subsystem"] == "00000002"  # Windows GUI
     imports = {d.lower() for d in re.findall(r"DLL Name: (\S+)", headers)}
     assert imports and not imports - readme_dlls(), f"not in the README: {imports - readme_dlls()}"
+    assert imports <= KNOWN_DLLS, f"searched for beside the program: {imports - KNOWN_DLLS}"
     # "vma Hint/Ord Name" (binutils 2.40) or "vma <none> Hint Name" (2.44).
     functions = set(re.findall(r"^\s+[0-9a-f]+\s+(?:<none>\s+)?(?:[0-9a-f]+\s+)?(\w+)$", headers,
                                re.M))

@@ -117,6 +117,12 @@ TEST(ProgmanCommands, FillTheTemplatesOrRefuse)
         EXPECT_EQ(ok, c.accepted);
         EXPECT_EQ(std::string(command), c.expected);
     }
+    char create[EXECUTE_COMMAND_SIZE];
+    EXPECT_TRUE(MakeCreateGroupCommand(create, sizeof create, "Tamblit 95"));
+    EXPECT_STREQ(create, "[CreateGroup(\"Tamblit 95\")]");
+    EXPECT_FALSE(MakeCreateGroupCommand(create, sizeof create, "A\")]["));
+    EXPECT_TRUE(MakeDeleteGroupCommand(create, sizeof create, "Tamblit 95"));
+    EXPECT_STREQ(create, "[DeleteGroup(\"Tamblit 95\")]");
 }
 
 TEST(InstallText, DirectoryUninstallCommandAndPaths)
@@ -165,17 +171,33 @@ TEST(InstallText, DirectoryUninstallCommandAndPaths)
     EXPECT_STREQ(small, "");
 }
 
-TEST(IsRemovalSwitch, OnlyTheWholeSwitchInEitherCase)
+TEST(SetupSwitches, RemovalAndSilentInEitherCaseAndOrder)
 {
     struct Case {
         const char *commandLine;
-        bool removal;
+        bool known, removal, silent;
     } cases[] = {
-        {"/u", true}, {"/U", true}, {"", false}, {"/u ", false}, {" /u", false},
-        {"/uninstall", false}, {"-u", false}, {"/", false}, {NULL, false},
+        {"/u", true, true, false}, {"/U", true, true, false}, {"", true, false, false},
+        {NULL, true, false, false}, {" /u\t", true, true, false}, {"/S", true, false, true},
+        {"/s /U", true, true, true}, {"/u  /S", true, true, true}, {"/uninstall", false, false, false},
+        {"-u", false, false, false}, {"/", false, false, false}, {"/S /x", false, false, true},
+        {"/u/S", false, false, false},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(IsRemovalSwitch(c.commandLine), c.removal) << (c.commandLine ? c.commandLine : "(null)");
+    for (const Case &c : cases) {
+        SetupSwitches switches;
+        const char *shown = c.commandLine ? c.commandLine : "(null)";
+        EXPECT_EQ(ParseSetupSwitches(c.commandLine, &switches), c.known) << shown;
+        EXPECT_EQ(switches.silent, c.silent) << shown;
+        if (c.known) {
+            EXPECT_EQ(switches.removal, c.removal) << shown;
+        }
+    }
+    char quiet[SETUP_PATH_SIZE];
+    ASSERT_TRUE(MakeUninstallCommand(quiet, sizeof quiet, "C:\\Program Files\\Tamblit95", true));
+    EXPECT_STREQ(quiet, "\"C:\\Program Files\\Tamblit95\\setup.exe\" /u /S");
+    EXPECT_EQ(SizeInKilobytes(0), 0ul);
+    EXPECT_EQ(SizeInKilobytes(1), 1ul);
+    EXPECT_EQ(SizeInKilobytes(2048), 2ul);
     EXPECT_TRUE(EqualIgnoringCase("C:\\Program Files\\SETUP.EXE", "c:\\program files\\setup.exe"));
     EXPECT_FALSE(EqualIgnoringCase("C:\\setup.exe", "C:\\setup.ex"));
 }

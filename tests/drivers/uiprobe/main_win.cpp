@@ -35,6 +35,8 @@
 //   hotkeyfree --keys K      can K be registered now (by nobody else)?
 //   procs                    running Windows processes
 //   terminate --pid N        TerminateProcess on a Windows process id
+//   exec --path P [--text ARGS]  runs P, waits (--timeout ms) and gives its
+//                            whole exit code, which Wine's own cuts to 8 bits
 //   screen                   screen size, depth, raster caps, system palette
 //   mode --value WxH         change the display mode (ChangeDisplaySettingsA)
 //   capture --rect x,y,w,h --bpp 8|24 --path F   screen area into a BMP file
@@ -140,6 +142,7 @@ int main(int argc, char** argv) {
     if (c == "hotkeyfree") return CmdHotKey(o, true);
     if (c == "procs") return CmdProcs(o);
     if (c == "terminate") return CmdTerminate(o);
+    if (c == "exec") return CmdExec(o);
     if (c == "screen") return CmdScreen(o);
     if (c == "mode") return CmdMode(o);
     if (c == "textfit") return CmdTextFit(o);

@@ -106,6 +106,7 @@ int CmdList(const Options& o);
 int CmdWait(const Options& o);
 int CmdProcs(const Options& o);
 int CmdTerminate(const Options& o);
+int CmdExec(const Options& o);
 // controls_win.cpp
 int CmdPress(const Options& o);
 int CmdPost(const Options& o, UINT msg, WPARAM wp, LPARAM lp);

@@ -344,4 +344,29 @@ int CmdTerminate(const Options& o) {
     return Finish(o, j, ok ? kDone : kFailed);
 }
 
+int CmdExec(const Options& o) {
+    if (o.path.empty()) return Fail(o, kUsage, "exec needs --path");
+    std::string line = "\"" + o.path + "\"" + (o.hasText ? " " + o.text : "");
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    STARTUPINFOA si;
+    ZeroMemory(&si, sizeof si);
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    if (!CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+        return Fail(o, kFailed, "cannot start " + o.path);
+    CloseHandle(pi.hThread);
+    DWORD waited = WaitForSingleObject(pi.hProcess, (DWORD)o.timeout);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    if (waited != WAIT_OBJECT_0) return Fail(o, kFailed, "still running");
+    Json j;
+    j.begin('{');
+    j.knum("code", code);
+    j.knum("pid", pi.dwProcessId);
+    j.end('}');
+    return Finish(o, j, kDone);
+}
+
 }  // namespace uiprobe
