@@ -20,6 +20,7 @@
 
 #include "bench/file_capture_win.h"
 #include "snap/common/app_state_win.h"
+#include "snap/common/dll_search_win.h"
 #include "snap/engine/desktop_win.h"
 #include "snap/res/resource.h"
 #include "snap/settings/snap_settings.h"
@@ -49,8 +50,7 @@ static size_t WorkingSet()
     } counters = {};
     counters.cb = sizeof counters;
     typedef BOOL(WINAPI * GetMemoryInfo)(HANDLE, Counters *, DWORD);
-    HMODULE psapi = LoadLibraryA("psapi.dll");
-    GetMemoryInfo get = psapi ? (GetMemoryInfo)(void *)GetProcAddress(psapi, "GetProcessMemoryInfo") : NULL;
+    GetMemoryInfo get = (GetMemoryInfo)(void *)SystemFunction("psapi.dll", "GetProcessMemoryInfo");
     const bool ok = get && get(GetCurrentProcess(), &counters, sizeof counters);
     return ok ? counters.workingSetSize : 0;
 }

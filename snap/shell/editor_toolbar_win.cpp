@@ -7,6 +7,7 @@
 #include <commdlg.h>
 #include <stdio.h>
 
+#include "snap/common/dll_search_win.h"
 #include "snap/res/resource.h"
 
 struct ToolbarButton {
@@ -71,7 +72,7 @@ static HWND AddControl(HWND frame, const char *cls, const char *text, DWORD styl
 
 void AddEditorTooltips(HWND frame)
 {
-    InitCommonControls();
+    InitCommonControlsFromSystem();
     g_edit.tooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, NULL, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, frame, NULL,
                                      (HINSTANCE)GetWindowLongPtrA(frame, GWLP_HINSTANCE), NULL);
