@@ -96,6 +96,9 @@ class Editor:
         self.frame = wine.probe.wait_window(caption=EDITOR, cls="TamblitEditSnapshot", visible=True,
                                             timeout=30)
         pattern.proc.kill()  # topmost: it would hide the editor
+        # Tooltips name each tool's key: their window comes once the picture shows.
+        wine.wait_for(lambda: wine.probe.list(cls="tooltips_class32", pid=self.frame["pid"]), 20,
+                      "the editor's tooltips")
         self.canvas = next(c for c in self.frame["children"] if c["class"] == "TamblitEditCanvas")
         self.origin = tuple(self.canvas["rect"][:2])
         # The picture is found on the screen from the pattern itself.
