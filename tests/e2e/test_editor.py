@@ -166,6 +166,11 @@ def test_marks_land_on_the_sent_picture_to_the_pixel(request, case):
     if case in ("rectangle", "clipboard", "area"):
         ed.drag((120, 90), (20, 15))  # up and to the left: the same rectangle
         marks = [outline(20, 15, 120, 90)]
+    if case == "clipboard":
+        ed.key("c")
+        ed.drag((10, 5), (150, 110))
+        boxed = outline(20, 15, 120, 90)
+        marks, size = [lambda x, y, c: boxed(x + 10, y + 5, captured(x + 10, y + 5))], (141, 106)
     elif case == "highlight":
         ed.key("h")
         ed.drag((30, 20), (150, 100))
@@ -227,6 +232,8 @@ def test_marks_land_on_the_sent_picture_to_the_pixel(request, case):
         ed.key("Return")
         assert wine.probe.answer_message_box("Tamblit 95", timeout=30) == "Snapshot copied to Clipboard."
         sent = read_bmp(wine.x_clipboard("image/bmp"))
+        # The screen-format bitmap beside it shows the same marked picture.
+        assert differences(wine.probe.clipboard_dib(bitmap=True), expected_picture(marks, size)) == []
     else:
         sent = ed.send_to_file()
 
