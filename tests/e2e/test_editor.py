@@ -12,7 +12,7 @@ from test_resident import SETTINGS, exit_program, fresh_settings, holds_for, sta
 EDITOR = "Edit Snapshot"
 PATTERN = (300, 200, 230, 170)
 RED, YELLOW = (255, 0, 0), (255, 255, 0)
-IDYES = 6
+IDYES, IDNO = 6, 7
 WM_SYSCOMMAND, SC_MINIMIZE, SC_RESTORE = 0x0112, 0xF020, 0xF120
 
 
@@ -206,9 +206,12 @@ def test_marks_land_on_the_sent_picture_to_the_pixel(request, case):
         marks = [outline(11, 7, 150, 120)]
     elif case == "close":
         ed.drag((10, 10), (60, 50))
-        ed.key("Escape")
-        assert wine.probe.answer_message_box(EDITOR, button=IDYES, timeout=20) == \
-            "Discard the marks made on this snapshot?"
+        # Escape asks first, and No keeps the marks; Alt+F4 asks too.
+        for keys, button in (("Escape", IDNO), ("alt+F4", IDYES)):
+            ed.key(keys)
+            assert wine.probe.answer_message_box(EDITOR, button=button, timeout=20) == \
+                "Discard the marks made on this snapshot?"
+            wine.probe.wait_gone(caption=EDITOR, cls="#32770", timeout=20)
         wine.probe.wait_gone(caption=EDITOR, cls="TamblitEditSnapshot", timeout=20)
         assert wine.probe.find_window(caption="Save Snapshot", cls="#32770") is None
         assert list(ed.folder.iterdir()) == []
