@@ -69,6 +69,23 @@ void InvalidatePictureRect(const EditRect &r)
     InvalidateRect(g_edit.canvas, &rect, FALSE);
 }
 
+void InvalidatePictureFrame(const EditRect &r, int32_t edge)
+{
+    if (EditRectEmpty(r))
+        return;
+    const EditRect inView = {r.left - g_edit.crop.left, r.top - g_edit.crop.top, r.right - g_edit.crop.left,
+                             r.bottom - g_edit.crop.top};
+    const EditRect c = PictureToCanvas(g_edit.view, inView);
+    const int32_t scaled = (int32_t)(((int64_t)edge * g_edit.view.zoomNum + g_edit.view.zoomDen - 1) / g_edit.view.zoomDen);
+    const int32_t e = scaled > 0 ? scaled : 1;
+    const RECT sides[4] = {{c.left, c.top, c.right, c.top + e},
+                           {c.left, c.bottom - e, c.right, c.bottom},
+                           {c.left, c.top, c.left + e, c.bottom},
+                           {c.right - e, c.top, c.right, c.bottom}};
+    for (const RECT &side : sides)
+        InvalidateRect(g_edit.canvas, &side, FALSE);
+}
+
 static void FrameInCanvas(HDC dc, const EditRect &r)
 {
     if (EditRectEmpty(r))

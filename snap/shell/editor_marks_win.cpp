@@ -69,28 +69,14 @@ static EditRect Union(const EditRect &a, const EditRect &b)
     return u;
 }
 
-// A rectangle's frame only, edge pixels wide: the inside of a large band
-// or outline does not change.
-static void InvalidateFrame(const EditRect &r, int32_t edge = 2)
-{
-    if (EditRectEmpty(r))
-        return;
-    const EditRect sides[4] = {{r.left, r.top, r.right, r.top + edge},
-                               {r.left, r.bottom - edge, r.right, r.bottom},
-                               {r.left, r.top, r.left + edge, r.bottom},
-                               {r.right - edge, r.top, r.right, r.bottom}};
-    for (const EditRect &side : sides)
-        InvalidatePictureRect(IntersectEditRect(side, r));
-}
-
 static void ShowMarkTo(int32_t x, int32_t y)
 {
     g_edit.lastX = x;
     g_edit.lastY = y;
     if (g_edit.tool == TOOL_CROP) {
-        InvalidateFrame(g_edit.band);
+        InvalidatePictureFrame(g_edit.band, 1);
         g_edit.band = IntersectEditRect(DragRect(g_edit.pressX, g_edit.pressY, x, y), g_edit.crop);
-        InvalidateFrame(g_edit.band);
+        InvalidatePictureFrame(g_edit.band, 1);
     } else {
         const EditRect before = TakeBackMark();
         const EditRect bounds = MarkBounds(x, y);
@@ -100,9 +86,9 @@ static void ShowMarkTo(int32_t x, int32_t y)
             DrawMark(x, y);
         }
         if (g_edit.tool == TOOL_RECTANGLE) {
-            InvalidateFrame(before, g_edit.width);
+            InvalidatePictureFrame(before, g_edit.width);
             if (shown)
-                InvalidateFrame(bounds, g_edit.width);
+                InvalidatePictureFrame(bounds, g_edit.width);
         } else {
             InvalidatePictureRect(shown ? Union(before, bounds) : before);
         }
@@ -134,7 +120,7 @@ void EndDrag(int32_t x, int32_t y, bool keep)
     g_edit.dragging = false;
     if (g_edit.tool == TOOL_CROP) {
         const EditRect band = g_edit.band;
-        InvalidateFrame(band);
+        InvalidatePictureFrame(band, 1);
         g_edit.band.left = g_edit.band.top = g_edit.band.right = g_edit.band.bottom = 0;
         if (keep && !EditRectEmpty(band) && AddCropStep(&g_edit.history, &g_edit.crop, band))
             ResetEditorView();

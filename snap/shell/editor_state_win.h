@@ -64,6 +64,9 @@ bool OnToolbarCommand(HWND frame, int id, int notification);  // true when it wa
 HWND CreateEditorCanvas(HWND frame, HINSTANCE instance);
 void ResetEditorView();                      // after the picture's size or the zoom changed
 void InvalidatePictureRect(const EditRect &r);  // picture pixels of the full picture
+// Only r's frame, edge picture pixels wide and at least one canvas pixel:
+// the inside of a large outline or crop band does not change.
+void InvalidatePictureFrame(const EditRect &r, int32_t edge);
 
 // editor_marks_win.cpp
 void BeginDrag(int32_t x, int32_t y);
