@@ -10,7 +10,7 @@
 # Prints figures and ratios; the measurement asserts nothing.
 #   BUILD_DIR (default build/win32) is the Windows build directory to use.
 #   Arguments go to bench_snapshot.py (--rounds, --runs, --xwd, --presses, --starts,
-#   --figures 1234 to take only some figures, --peer OTHER/tamblit95.exe for a build to compare).
+#   --figures 12345 to take only some figures; 5 is the picker on the screen, --peer OTHER/tamblit95.exe for a build to compare).
 # Measure on a quiet machine: other Wine programs slow both sides unevenly.
 set -euo pipefail
 cd "$(dirname "$0")/.."

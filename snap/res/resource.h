@@ -27,6 +27,7 @@
 #define IDC_SETUP_PAGESETUP      1014
 #define IDC_SETUP_TOCLIPBOARD    1015
 #define IDC_SETUP_HOTKEY         1016
+#define IDC_SETUP_PICKSCREEN     1200
 #define IDC_SETUP_EDIT           1300
 
 // MARGINS (the edits stand in rows Left, Top, Right, Bottom)

@@ -97,6 +97,16 @@ const char *FileTypeWord(int32_t fileType)
     return fileType == PngFile ? "PNG" : "BMP";
 }
 
+int32_t PickerFromWord(const char *word)
+{
+    return EqualIgnoringAsciiCase(word, "Screen") ? ScreenPicker : ModelPicker;
+}
+
+const char *PickerWord(int32_t picker)
+{
+    return picker == ScreenPicker ? "Screen" : "Model";
+}
+
 void FormatHotKeyCode(uint16_t code, char *out, size_t size)
 {
     snprintf(out, size, "0x%4.4X", static_cast<unsigned>(code));
@@ -160,6 +170,7 @@ const SettingEntry SETTINGS_SCHEMA[] = {
     {"PageSetup", "BottomMargin", SETTING_NUMBER, 0, nullptr, DEFAULT_MARGIN, &SnapSettingsRecord::bottomMargin},
     {"HotKey", "Code", SETTING_HOTKEY, HOTKEY_TEXT_SIZE, nullptr, DEFAULT_HOTKEY_CODE, nullptr},
     {"Format", "FileType", SETTING_FILE_TYPE, WORD_READ_SIZE, "BMP", 0, nullptr},
+    {"Source", "Picker", SETTING_PICKER, WORD_READ_SIZE, "Model", 0, nullptr},
     {"Preferences", "Edit", SETTING_EDIT, WORD_READ_SIZE, "Off", 0, nullptr},
 };
 const size_t SETTINGS_SCHEMA_COUNT = sizeof SETTINGS_SCHEMA / sizeof SETTINGS_SCHEMA[0];
@@ -203,6 +214,9 @@ void ApplySettingText(SnapSettingsRecord &record, const SettingEntry &e, const c
     case SETTING_FILE_TYPE:
         record.fileType = FileTypeFromWord(text);
         break;
+    case SETTING_PICKER:
+        record.picker = PickerFromWord(text);
+        break;
     case SETTING_EDIT:
         record.edit = SoundFromWord(text);  // the same words: "On", else off
         break;
@@ -237,6 +251,9 @@ void SettingText(const SnapSettingsRecord &record, const SettingEntry &e, char *
         break;
     case SETTING_FILE_TYPE:
         snprintf(out, size, "%s", FileTypeWord(record.fileType));
+        break;
+    case SETTING_PICKER:
+        snprintf(out, size, "%s", PickerWord(record.picker));
         break;
     case SETTING_EDIT:
         snprintf(out, size, "%s", SoundWord(record.edit));

@@ -43,6 +43,8 @@ int32_t SoundFromWord(const char *word);        // "On" gives 1, anything else 0
 const char *SoundWord(int32_t sound);           // "On" or "Off"
 int32_t FileTypeFromWord(const char *word);     // "PNG" gives PngFile, anything else BitmapFile
 const char *FileTypeWord(int32_t fileType);     // "PNG" or "BMP"
+int32_t PickerFromWord(const char *word);       // "Screen" gives ScreenPicker, anything else ModelPicker
+const char *PickerWord(int32_t picker);         // "Screen" or "Model"
 
 // --- Hot key code --------------------------------------------------------
 
@@ -78,6 +80,7 @@ enum SettingKind {
     SETTING_SOUND,        // text: sound
     SETTING_HOTKEY,       // text: hotKeyCode
     SETTING_FILE_TYPE,    // text: fileType, written when a snapshot file is saved
+    SETTING_PICKER,       // text: picker
     SETTING_EDIT          // text: edit, "On" or "Off"
 };
 

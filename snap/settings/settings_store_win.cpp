@@ -1,5 +1,6 @@
 #include "snap/settings/settings_store_win.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "snap/settings/settings_rules.h"
@@ -58,4 +59,14 @@ void SaveSetting(int kind)
     KeyGuard settingsKey;
     if (e && CreateRegKey(HKEY_CURRENT_USER, SETTINGS_KEY_NAME, settingsKey))
         WriteSetting(settingsKey.key, *e);
+}
+
+void RememberLastArea(const RECT &rect)
+{
+    char text[48];
+    snprintf(text, sizeof text, "%ld,%ld,%ld,%ld", static_cast<long>(rect.left), static_cast<long>(rect.top),
+             static_cast<long>(rect.right), static_cast<long>(rect.bottom));
+    KeyGuard settingsKey;
+    if (CreateRegKey(HKEY_CURRENT_USER, SETTINGS_KEY_NAME, settingsKey))
+        WriteRegString(settingsKey.key, "Source", "LastArea", text);
 }

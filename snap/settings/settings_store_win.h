@@ -14,3 +14,7 @@ int SaveSettings();
 // Writes the one value of that kind from the record (the file type when a
 // snapshot file is saved). Silent on failure.
 void SaveSetting(int kind);
+
+// Remembers the rectangle (screen coordinates) last taken as an area, as
+// Source\LastArea "left,top,right,bottom". Silent on failure.
+void RememberLastArea(const RECT &rect);

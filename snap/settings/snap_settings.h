@@ -6,6 +6,9 @@
 enum SnapshotSource { FullScreen = 1, ActiveWindow = 2, SelectableArea = 3 };
 enum SnapshotDestination { File = 1, Printer = 2, Clipboard = 3 };
 enum SnapshotFileType { BitmapFile = 1, PngFile = 2 };
+// Where a selectable area is picked: on the scaled-down model in the
+// "Snapshot Preview" window, or on the frozen screen itself at full size.
+enum AreaPicker { ModelPicker = 1, ScreenPicker = 2 };
 
 enum {
     SNAPSHOT_DIR_SIZE = 100,      // bytes, terminator included
@@ -26,6 +29,7 @@ struct SnapSettingsRecord {
     int32_t bottomMargin;
     uint16_t hotKeyCode;                  // virtual key low byte, HOTKEYF_* high byte
     int32_t fileType;                     // a SnapshotFileType: the type last saved
+    int32_t picker;                       // an AreaPicker
     int32_t edit;                         // 1: the editor opens before the destination
 };
 

@@ -7,6 +7,7 @@
 #include "snap/settings/settings_store_win.h"
 #include "snap/settings/snap_settings.h"
 #include "snap/common/app_state_win.h"
+#include "snap/shell/area_picker_win.h"
 #include "snap/shell/editor_win.h"
 #include "snap/shell/end_request_win.h"
 #include "snap/shell/hotkey_win.h"
@@ -68,8 +69,8 @@ static void OnHotKey(WPARAM id)
             return;
         break;
     case SelectableArea:
-        // The snapshot follows when the user has dragged out an area.
-        OpenPreview(g_hwndMain);
+        // The snapshot follows when the user has picked an area.
+        OpenAreaPicker(g_hwndMain);
         return;
     default:
         return;
@@ -119,7 +120,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         OnPreviewButtonDown(hwnd, lParam);
         return 0;
     case WM_MOUSEMOVE:
-        OnPreviewMouseMove();
+        OnPreviewMouseMove(hwnd);
         return 0;
     case WM_LBUTTONUP:
         OnPreviewButtonUp(hwnd, lParam);

@@ -11,6 +11,8 @@
 #include "snap/common/app_state_win.h"
 #include "snap/shell/main_window_bounds_win.h"
 #include "snap/common/message_box_win.h"
+#include "snap/shell/area_picker_geometry.h"
+#include "snap/shell/magnifier_win.h"
 #include "snap/shell/preview_geometry.h"
 #include "snap/common/snap_sound_win.h"
 
@@ -31,6 +33,9 @@ struct PreviewStateRecord {
     RECT band;             // screen coordinates, normalised, right/bottom exclusive
     HCURSOR savedCursor;   // the cursor before the selection cursor
     BOOL delivering;       // the band's snapshot is on its way (its dialogs may be up)
+    BOOL magnifierShown;   // the magnifier is drawn at magnifierRect (client coordinates)
+    RECT magnifierRect;
+    POINT magnified;       // the desktop pixel under the pointer's model point
 };
 
 static PreviewStateRecord PreviewState;
@@ -118,6 +123,7 @@ void OpenPreview(HWND hwnd)
     SetWindowTextA(hwnd, PREVIEW_CAPTION);
     ShowWindow(hwnd, SW_SHOW);
     PreviewState.active = TRUE;
+    PreviewState.magnifierShown = FALSE;
     SetCapture(hwnd);
     HCURSOR previous = SetCursor(LoadCursorA(g_hInstance, "RUBBERBAND"));
     // Reopened, the current cursor is already the selection cursor; the one to
@@ -135,6 +141,8 @@ static void DrawCentredLine(HDC dc, int clientWidth, int y, const char *text, in
     TextOutA(dc, (clientWidth - extent.cx) / 2, y, text, length);
     *height = extent.cy;
 }
+
+static RECT BandInImage(HWND hwnd);
 
 void OnPreviewPaint(HWND hwnd)
 {
@@ -166,6 +174,12 @@ void OnPreviewPaint(HWND hwnd)
         SelectGuard selected(memory, PreviewState.frozenBitmap);
         StretchBlt(dc, origin.x, origin.y, modelWidth, modelHeight, memory, 0, 0, modelWidth * scale,
                    modelHeight * scale, SRCCOPY);
+        if (PreviewState.magnifierShown) {
+            const RECT band = BandInImage(hwnd);
+            const SIZE size = {band.right - band.left, band.bottom - band.top};
+            DrawMagnifier(dc, PreviewState.magnifierRect.left, PreviewState.magnifierRect.top, memory,
+                          PreviewState.desktop, PreviewState.magnified, PreviewState.dragging ? &size : NULL);
+        }
     }
     EndPaint(hwnd, &ps);
 }
@@ -200,27 +214,70 @@ static void InvertBand()
         DrawFocusRect(screen, &PreviewState.band);
 }
 
-// Moves the band's free corner to p, in screen coordinates.
-static void MoveBandTo(POINT p)
+// Puts the magnifier beside the pointer (screen point p) while it is over
+// the model, enlarging the desktop pixel that its model point stands for;
+// the window repaints where it was and where it goes, nothing else.
+static void MoveMagnifier(HWND hwnd, POINT p)
 {
-    if (!PreviewState.active || !PreviewState.dragging)
-        return;
-    ScreenDcGuard screen;
-    if (!screen)
-        return;
-    DrawFocusRect(screen, &PreviewState.band);
-    const PreviewPoint anchor = {PreviewState.anchor.x, PreviewState.anchor.y};
-    const PreviewPoint cursor = {p.x, p.y};
-    ScreenRect band = RubberBand(anchor, cursor);
-    SetRect(&PreviewState.band, band.left, band.top, band.right, band.bottom);
-    DrawFocusRect(screen, &PreviewState.band);
+    const BOOL wasShown = PreviewState.magnifierShown;
+    const RECT old = PreviewState.magnifierRect;
+    POINT c = p;
+    ScreenToClient(hwnd, &c);
+    const int scale = PreviewState.scale;
+    const RECT &desktop = PreviewState.desktop;
+    const POINT origin = PreviewState.modelOrigin;
+    PreviewState.magnifierShown = PreviewState.active && c.x >= origin.x && c.y >= origin.y &&
+                                  c.x < origin.x + (desktop.right - desktop.left) / scale &&
+                                  c.y < origin.y + (desktop.bottom - desktop.top) / scale;
+    if (PreviewState.magnifierShown) {
+        PreviewState.magnified.x = (c.x - origin.x) * scale + desktop.left;
+        PreviewState.magnified.y = (c.y - origin.y) * scale + desktop.top;
+        RECT client;
+        GetClientRect(hwnd, &client);
+        SIZE size = {0, 0};
+        if (HDC dc = GetDC(hwnd)) {
+            size = MagnifierSize(dc);
+            ReleaseDC(hwnd, dc);
+        }
+        const PreviewPoint at = {c.x, c.y};
+        const ScreenRect room = {client.left, client.top, client.right, client.bottom};
+        const ScreenRect place = MagnifierPlace(at, room, size.cx, size.cy);
+        SetRect(&PreviewState.magnifierRect, place.left, place.top, place.right, place.bottom);
+        InvalidateRect(hwnd, &PreviewState.magnifierRect, FALSE);
+    }
+    if (wasShown)
+        InvalidateRect(hwnd, &old, FALSE);
+    UpdateWindow(hwnd);
 }
 
-void OnPreviewMouseMove()
+// Moves the band's free corner (while one is dragged) and the magnifier to
+// p, in screen coordinates. The band is off the screen while the window
+// repaints under it, so that no inverted pixel is painted over and then
+// inverted back wrongly.
+static void MoveBandTo(HWND hwnd, POINT p)
+{
+    if (!PreviewState.active)
+        return;
+    ScreenDcGuard screen;
+    const bool band = PreviewState.dragging && screen;
+    if (band)
+        DrawFocusRect(screen, &PreviewState.band);
+    if (PreviewState.dragging) {
+        const PreviewPoint anchor = {PreviewState.anchor.x, PreviewState.anchor.y};
+        const PreviewPoint cursor = {p.x, p.y};
+        ScreenRect r = RubberBand(anchor, cursor);
+        SetRect(&PreviewState.band, r.left, r.top, r.right, r.bottom);
+    }
+    MoveMagnifier(hwnd, p);
+    if (band)
+        DrawFocusRect(screen, &PreviewState.band);
+}
+
+void OnPreviewMouseMove(HWND hwnd)
 {
     POINT p;
     GetCursorPos(&p);
-    MoveBandTo(p);
+    MoveBandTo(hwnd, p);
 }
 
 // The band in pixels of the frozen image: through the window's client area
@@ -257,8 +314,9 @@ void OnPreviewButtonUp(HWND hwnd, LPARAM lParam)
         return;
     // The band ends where the button was let go, as the release says: the
     // last move may not have come before it.
-    MoveBandTo(ButtonPoint(hwnd, lParam));
+    MoveBandTo(hwnd, ButtonPoint(hwnd, lParam));
     EndSelection();
+    MoveMagnifier(hwnd, ButtonPoint(hwnd, lParam));
 
     if (!IsRectEmpty(&PreviewState.band)) {
         RECT rect = BandInImage(hwnd);

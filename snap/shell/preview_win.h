@@ -15,7 +15,7 @@ void OpenPreview(HWND hwnd);
 // Message handlers of the main window while (or whether) a preview is up.
 void OnPreviewPaint(HWND hwnd);
 void OnPreviewButtonDown(HWND hwnd, LPARAM lParam);
-void OnPreviewMouseMove();
+void OnPreviewMouseMove(HWND hwnd);
 void OnPreviewButtonUp(HWND hwnd, LPARAM lParam);
 
 // WM_CLOSE on the main window (Alt+F4, the system menu): ends a preview

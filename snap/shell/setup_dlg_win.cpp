@@ -31,6 +31,12 @@ void EnablePageSetup(HWND dlg)
     EnableWindow(GetDlgItem(dlg, IDC_SETUP_PAGESETUP), IsDlgButtonChecked(dlg, IDC_SETUP_TOPRINTER) == BST_CHECKED);
 }
 
+// The picker is a choice of the selectable area only.
+void EnablePicker(HWND dlg)
+{
+    EnableWindow(GetDlgItem(dlg, IDC_SETUP_PICKSCREEN), IsDlgButtonChecked(dlg, IDC_SETUP_SELECTABLE) == BST_CHECKED);
+}
+
 BOOL OnInitDialog(HWND dlg)
 {
     g_hwndOpenDialog = dlg;
@@ -52,6 +58,8 @@ BOOL OnInitDialog(HWND dlg)
                    : SnapSettings.source == ActiveWindow ? IDC_SETUP_ACTIVEWINDOW
                                                          : IDC_SETUP_SELECTABLE;
     CheckRadioButton(dlg, IDC_SETUP_FULLSCREEN, IDC_SETUP_SELECTABLE, sourceId);
+    CheckDlgButton(dlg, IDC_SETUP_PICKSCREEN, SnapSettings.picker == ScreenPicker ? BST_CHECKED : BST_UNCHECKED);
+    EnablePicker(dlg);
 
     int destinationId = SnapSettings.destination == File      ? IDC_SETUP_TOFILE
                         : SnapSettings.destination == Printer ? IDC_SETUP_TOPRINTER
@@ -128,6 +136,7 @@ bool OnOk(HWND dlg)
     SnapSettings.source = IsChecked(dlg, IDC_SETUP_FULLSCREEN)     ? FullScreen
                           : IsChecked(dlg, IDC_SETUP_ACTIVEWINDOW) ? ActiveWindow
                                                                    : SelectableArea;
+    SnapSettings.picker = IsChecked(dlg, IDC_SETUP_PICKSCREEN) ? ScreenPicker : ModelPicker;
     SnapSettings.destination = IsChecked(dlg, IDC_SETUP_TOFILE)      ? File
                                : IsChecked(dlg, IDC_SETUP_TOPRINTER) ? Printer
                                                                      : Clipboard;
@@ -157,6 +166,11 @@ BOOL OnCommand(HWND dlg, WPARAM command)
     case IDC_SETUP_TOPRINTER:
     case IDC_SETUP_TOCLIPBOARD:
         EnablePageSetup(dlg);
+        return TRUE;
+    case IDC_SETUP_FULLSCREEN:
+    case IDC_SETUP_ACTIVEWINDOW:
+    case IDC_SETUP_SELECTABLE:
+        EnablePicker(dlg);
         return TRUE;
     case IDC_SETUP_PAGESETUP:
         RunMarginsDialog(dlg);

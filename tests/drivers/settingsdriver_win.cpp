@@ -46,6 +46,7 @@ static bool SetField(const char *arg)
         {"destination", &SnapSettings.destination},   {"sound", &SnapSettings.sound},
         {"leftMargin", &SnapSettings.leftMargin},     {"topMargin", &SnapSettings.topMargin},
         {"rightMargin", &SnapSettings.rightMargin},   {"bottomMargin", &SnapSettings.bottomMargin},
+        {"picker", &SnapSettings.picker},
     };
     for (auto &f : ints)
         if (!strcmp(name, f.name)) {
@@ -88,6 +89,7 @@ static int WriteRecord(const char *path, const char *extra)
     fprintf(f, "leftMargin=%d\ntopMargin=%d\nrightMargin=%d\nbottomMargin=%d\nhotKeyCode=0x%04X\n",
             (int)s.leftMargin, (int)s.topMargin, (int)s.rightMargin, (int)s.bottomMargin,
             (unsigned)s.hotKeyCode);
+    fprintf(f, "picker=%d\n", (int)s.picker);
     fputs(extra, f);
     fclose(f);
     DeleteFileA(path);
@@ -104,6 +106,7 @@ static void SetDefaults()
     SnapSettings.leftMargin = SnapSettings.topMargin = DEFAULT_MARGIN;
     SnapSettings.rightMargin = SnapSettings.bottomMargin = DEFAULT_MARGIN;
     SnapSettings.hotKeyCode = DEFAULT_HOTKEY_CODE;
+    SnapSettings.picker = ModelPicker;
 }
 
 static HINSTANCE LoadResources()

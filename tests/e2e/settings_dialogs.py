@@ -17,6 +17,7 @@ ID_DIRECTORY, ID_24BIT, ID_8BIT, ID_SAVE = 1001, 1002, 1003, 1004
 ID_FULLSCREEN, ID_ACTIVEWINDOW, ID_SELECTABLE = 1008, 1009, 1010
 ID_TOFILE, ID_TOPRINTER, ID_TOCLIPBOARD = 1011, 1012, 1015
 ID_SOUND, ID_PAGESETUP, ID_HOTKEY = 1013, 1014, 1016
+ID_PICKSCREEN = 1200
 ID_EDIT = 1300
 IDOK, IDCANCEL = 1, 2
 # Edits of the Page Setup dialog, top to bottom.
@@ -25,7 +26,7 @@ ID_LEFT, ID_TOP, ID_RIGHT, ID_BOTTOM = 1015, 1016, 1018, 1017
 DEFAULTS = {
     "snapshotDir": "C:\\", "source": 1, "destination": 1, "sound": 1,
     "leftMargin": 50, "topMargin": 50, "rightMargin": 50, "bottomMargin": 50,
-    "hotKeyCode": 0x0353,
+    "hotKeyCode": 0x0353, "picker": 1,
 }
 
 INT32_MAX = 2**31 - 1

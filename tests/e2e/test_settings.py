@@ -6,8 +6,8 @@ import pytest
 from dialog_keys import focused_id, ink_right_gap, keys_reach, press, tab_order
 from settings_dialogs import (
     DEFAULTS, DIALOG, IDCANCEL, IDOK, ID_24BIT, ID_8BIT, ID_ACTIVEWINDOW, ID_BOTTOM, ID_DIRECTORY,
-    ID_FULLSCREEN, ID_HOTKEY, ID_LEFT, ID_PAGESETUP, ID_RIGHT, ID_SAVE, ID_SELECTABLE,
-    ID_EDIT, ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER, MARGINS_CAPTION, SETTINGS,
+    ID_EDIT, ID_FULLSCREEN, ID_HOTKEY, ID_LEFT, ID_PAGESETUP, ID_PICKSCREEN, ID_RIGHT, ID_SAVE,
+    ID_SELECTABLE, ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER, MARGINS_CAPTION, SETTINGS,
     SetupRun,
     margin_texts, parse_record, stored_values)
 
@@ -89,6 +89,7 @@ def test_save_writes_every_value_and_closes_with_one(wine24):
         "Format\\BitsPerPixel": ("REG_DWORD", 24),
         "Format\\FileType": ("REG_SZ", "BMP"),
         "Source\\Area": ("REG_SZ", "Window"),
+        "Source\\Picker": ("REG_SZ", "Model"),
         "Destination\\Device": ("REG_SZ", "Clipboard"),
         "Preferences\\Sound": ("REG_SZ", "On"),
         "Preferences\\Edit": ("REG_SZ", "Off"),
@@ -210,6 +211,20 @@ def test_page_setup_is_enabled_only_while_printer_is_chosen(wine24):
     setup = SetupRun(wine24, destination=2)
     assert setup.enabled(ID_PAGESETUP)
     setup.finish(IDCANCEL)
+
+
+def test_pick_on_screen_is_offered_with_the_selectable_area_only_and_saved(wine24):
+    wine24.reg_delete_key(SETTINGS)
+    setup = SetupRun(wine24, source=1, picker=2)
+    assert setup.checked(ID_PICKSCREEN) and not setup.enabled(ID_PICKSCREEN)
+    setup.click(ID_SELECTABLE)
+    assert setup.enabled(ID_PICKSCREEN)
+    setup.click(ID_PICKSCREEN)
+    assert not setup.checked(ID_PICKSCREEN)
+    setup.click(ID_PICKSCREEN)
+    record = setup.finish(ID_SAVE)
+    assert (record["source"], record["picker"]) == (3, 2)
+    assert wine24.reg_query(SETTINGS + r"\Source", "Picker") == ("REG_SZ", "Screen")
 
 
 def test_keyboard_reaches_every_control_in_reading_order(wine24):

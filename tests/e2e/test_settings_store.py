@@ -106,7 +106,8 @@ def test_save_writes_every_value_in_its_form(wine24):
     wine.reg_delete_key(SETTINGS)
     driver(wine, "save", *field_args(snapshotDir="d:\\Shots\\", bitsPerPixel=24, source=3,
                                      destination=3, sound=0, leftMargin=-25, topMargin=0,
-                                     rightMargin=INT32_MAX, bottomMargin=125, hotKeyCode=0x04A1))
+                                     rightMargin=INT32_MAX, bottomMargin=125, hotKeyCode=0x04A1,
+                                     picker=2))
     assert stored_values(wine) == {
         "Directories\\SnapshotDir": ("REG_SZ", "d:\\Shots\\"),
         "Format\\BitsPerPixel": ("REG_DWORD", 24),
@@ -119,6 +120,7 @@ def test_save_writes_every_value_in_its_form(wine24):
         "PageSetup\\BottomMargin": ("REG_DWORD", 125),
         "HotKey\\Code": ("REG_SZ", "0x04A1"),
         "Format\\FileType": ("REG_SZ", "BMP"),  # the type saved last: none yet
+        "Source\\Picker": ("REG_SZ", "Screen"),
         "Preferences\\Edit": ("REG_SZ", "Off"),
     }
     assert wine.reg_values(SETTINGS) == {}  # nothing in the settings key itself
@@ -129,7 +131,7 @@ def test_save_writes_every_value_in_its_form(wine24):
     assert driver(wine, "load") == {
         "snapshotDir": "D:\\SHOTS\\", "bitsPerPixel": 24, "source": 3, "destination": 3,
         "sound": 0, "leftMargin": -25, "topMargin": 0, "rightMargin": INT32_MAX,
-        "bottomMargin": 125, "hotKeyCode": 0x04A1}
+        "bottomMargin": 125, "hotKeyCode": 0x04A1, "picker": 2}
 
     driver(wine, "save", *field_args(source=1, destination=2, sound=1, hotKeyCode=0x0053))
     values = stored_values(wine)

@@ -78,6 +78,7 @@ TEST(SettingsSchema, NothingStoredGivesEveryDefault)
         EXPECT_EQ(r.bottomMargin, 50);
         EXPECT_EQ(r.hotKeyCode, 0x0353);
         EXPECT_EQ(r.fileType, BitmapFile);
+        EXPECT_EQ(r.picker, ModelPicker);
         EXPECT_EQ(r.edit, 0);
     }
 }
@@ -97,9 +98,11 @@ TEST(SettingsSchema, SavedFormsAndRestartRestoreEveryField)
     r.bottomMargin = 125;
     r.hotKeyCode = 0x04A1;
     r.fileType = PngFile;
+    r.picker = ScreenPicker;
     r.edit = 1;
 
     FakeRegistry reg = Save(r);
+    EXPECT_EQ(reg["Source\\Picker"].text, "Screen");
     EXPECT_EQ(reg["Format\\FileType"].text, "PNG");
     EXPECT_EQ(reg["Directories\\SnapshotDir"].text, "d:\\Shots\\");
     EXPECT_EQ(reg["Source\\Area"].text, "Selected");
@@ -131,6 +134,7 @@ TEST(SettingsSchema, SavedFormsAndRestartRestoreEveryField)
     EXPECT_EQ(back.bottomMargin, 125);
     EXPECT_EQ(back.hotKeyCode, 0x04A1);
     EXPECT_EQ(back.fileType, PngFile);
+    EXPECT_EQ(back.picker, ScreenPicker);
     EXPECT_EQ(back.edit, 1);
     // The store writes the type alone when a snapshot is saved.
     ASSERT_NE(FindSettingEntry(SETTING_FILE_TYPE), nullptr);
@@ -229,6 +233,10 @@ TEST(SettingWords, MatchIgnoringCaseOfAToZ)
     EXPECT_EQ(FileTypeFromWord("png"), PngFile);
     EXPECT_EQ(FileTypeFromWord("BMP"), BitmapFile);
     EXPECT_EQ(FileTypeFromWord("jpeg"), BitmapFile);  // unreadable: bitmaps, as before
+
+    EXPECT_EQ(PickerFromWord("screen"), ScreenPicker);
+    EXPECT_EQ(PickerFromWord("Model"), ModelPicker);
+    EXPECT_EQ(PickerFromWord("Screen "), ModelPicker);  // anything else: the model, as before
 
     EXPECT_FALSE(EqualIgnoringAsciiCase("\xe4", "\xc4"));  // only A to Z fold
     EXPECT_TRUE(EqualIgnoringAsciiCase("@[", "@["));

@@ -1,0 +1,62 @@
+// The state of the picker on the screen and the marks it draws over the
+// frozen picture; shared by the picker's window and its drawing only.
+#pragma once
+#include <windows.h>
+
+#include "snap/engine/desktop_win.h"
+#include "snap/engine/window_list_win.h"
+
+enum {
+    MAX_PIECES = 12  // rectangles that the marks over the picture cover
+};
+
+// How a mark is drawn over the restored picture.
+enum PieceKind { SOLID_PIECE, INVERTED_PIECE, MAGNIFIER_PIECE };
+
+// The marks over the frozen picture, each a rectangle in client
+// coordinates.
+struct Marks {
+    int count;
+    RECT pieces[MAX_PIECES];
+    PieceKind kinds[MAX_PIECES];
+};
+
+struct ScreenPickerState {
+    bool busy;            // from the freeze until the snapshot is delivered
+    HWND owner;
+    HWND window;          // the picker while it is up
+    RECT desktop;         // the frozen desktop; the window's client area lies over it
+    HBITMAP frozen;
+    HDC frozenDc;         // holds frozen while the window is up
+    HGDIOBJ frozenPrevious;
+    DesktopLayout layout;
+    int windowCount;
+    RECT windows[MAX_LISTED_WINDOWS];  // other programs' windows at the freeze, topmost first
+    SIZE magnifier;
+    POINT pointer;        // desktop coordinates
+    POINT anchor;         // where the left button went down
+    bool dragging;
+    Marks shown;          // the marks now on the window
+};
+
+extern ScreenPickerState g_picker;
+
+// The monitor under p (the desktop when p lies where none is).
+RECT PickerMonitorAt(POINT p);
+
+// The window under p at the freeze, clipped to the desktop; false over none.
+bool PickerWindowAt(POINT p, RECT *rect);
+
+// The band from the press to the pointer, both pixels included.
+RECT PickerBand();
+
+// What is drawn over the picture for the pointer and the button as they are.
+Marks PickerMarksNow();
+
+// Draws marks into dc (the window's), over pixels just painted from the
+// frozen picture.
+void DrawPickerMarks(HDC dc, const Marks &marks);
+
+// Brings the window up to date after the pointer or the button changed:
+// only the parts that old and new marks cover.
+void RefreshPicker();

@@ -1,0 +1,15 @@
+// The area picked on the frozen screen itself: one topmost window over the
+// whole desktop, captioned "Snapshot Area", showing the desktop as it was
+// at the hot key at full size, with a crosshair, a magnifier and the outline
+// of the window under the pointer. A drag takes its band, a click or Enter
+// the outlined window; Escape or the right button take nothing.
+#pragma once
+#include <windows.h>
+
+// Freezes the desktop and puts the picker up; the snapshot goes out with
+// owner as its owner window. Nothing happens while a picker is up or its
+// snapshot is still on its way.
+void OpenScreenPicker(HWND owner);
+
+// From the freeze until the picked snapshot has been delivered.
+bool ScreenPickerBusy();
