@@ -158,6 +158,7 @@ const SettingEntry SETTINGS_SCHEMA[] = {
     {"HotKey", "Code", SETTING_HOTKEY, HOTKEY_TEXT_SIZE, nullptr, DEFAULT_HOTKEY_CODE, nullptr},
     {"Format", "FileType", SETTING_FILE_TYPE, WORD_READ_SIZE, "BMP", 0, nullptr},
     {"Source", "Picker", SETTING_PICKER, WORD_READ_SIZE, "Model", 0, nullptr},
+    {"Preferences", "Edit", SETTING_EDIT, WORD_READ_SIZE, "Off", 0, nullptr},
 };
 const size_t SETTINGS_SCHEMA_COUNT = sizeof SETTINGS_SCHEMA / sizeof SETTINGS_SCHEMA[0];
 
@@ -203,6 +204,9 @@ void ApplySettingText(SnapSettingsRecord &record, const SettingEntry &e, const c
     case SETTING_PICKER:
         record.picker = PickerFromWord(text);
         break;
+    case SETTING_EDIT:
+        record.edit = SoundFromWord(text);  // the same words: "On", else off
+        break;
     case SETTING_NUMBER:
         break;
     }
@@ -237,6 +241,9 @@ void SettingText(const SnapSettingsRecord &record, const SettingEntry &e, char *
         break;
     case SETTING_PICKER:
         snprintf(out, size, "%s", PickerWord(record.picker));
+        break;
+    case SETTING_EDIT:
+        snprintf(out, size, "%s", SoundWord(record.edit));
         break;
     case SETTING_NUMBER:
         if (size)

@@ -77,7 +77,8 @@ enum SettingKind {
     SETTING_SOUND,        // text: sound
     SETTING_HOTKEY,       // text: hotKeyCode
     SETTING_FILE_TYPE,    // text: fileType, written when a snapshot file is saved
-    SETTING_PICKER        // text: picker
+    SETTING_PICKER,       // text: picker
+    SETTING_EDIT          // text: edit, "On" or "Off"
 };
 
 struct SettingEntry {

@@ -30,6 +30,7 @@ struct SnapSettingsRecord {
     uint16_t hotKeyCode;                  // virtual key low byte, HOTKEYF_* high byte
     int32_t fileType;                     // a SnapshotFileType: the type last saved
     int32_t picker;                       // an AreaPicker
+    int32_t edit;                         // 1: the editor opens before the destination
 };
 
 // Zero-filled at program start; LoadSettings fills it before anyone reads it.

@@ -8,6 +8,7 @@
 #include "snap/settings/snap_settings.h"
 #include "snap/common/app_state_win.h"
 #include "snap/shell/area_picker_win.h"
+#include "snap/shell/editor_win.h"
 #include "snap/shell/end_request_win.h"
 #include "snap/shell/hotkey_win.h"
 #include "snap/shell/preview_win.h"
@@ -31,6 +32,7 @@ static void OnCreate(HWND hwnd)
     // Before the key is ours, so that no press waits behind it: the first
     // snapshot then costs what every later one does.
     WarmUpSnapshotPath();
+    SetSnapshotEditor(EditSnapshotWhenChosen);
     RegisterSnapHotKeyOrTell(hwnd);
     FixPreviewGeometry(hwnd);
 }
@@ -49,9 +51,9 @@ static bool ActiveWindowRect(RECT *rect)
 
 static void OnHotKey(WPARAM id)
 {
-    // A press while a snapshot prints is dropped rather than started inside
-    // the print's dialogs.
-    if (id != SNAP_HOTKEY_ID || PrintInProgress())
+    // A press while a snapshot prints, or while one is being marked, is
+    // dropped rather than started inside it.
+    if (id != SNAP_HOTKEY_ID || PrintInProgress() || SnapshotEditorOpen())
         return;
 
     RECT rect;

@@ -68,6 +68,7 @@ BOOL OnInitDialog(HWND dlg)
     // The sound box lies inside the destination ids, so the radio call above
     // has just cleared it: set it afterwards.
     CheckDlgButton(dlg, IDC_SETUP_SOUND, SnapSettings.sound ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dlg, IDC_SETUP_EDIT, SnapSettings.edit ? BST_CHECKED : BST_UNCHECKED);
     if (SnapSettings.destination != Printer)
         EnableWindow(GetDlgItem(dlg, IDC_SETUP_PAGESETUP), FALSE);
 
@@ -137,6 +138,7 @@ bool OnOk(HWND dlg)
                                : IsChecked(dlg, IDC_SETUP_TOPRINTER) ? Printer
                                                                      : Clipboard;
     SnapSettings.sound = IsChecked(dlg, IDC_SETUP_SOUND) ? 1 : 0;
+    SnapSettings.edit = IsChecked(dlg, IDC_SETUP_EDIT) ? 1 : 0;
     SnapSettings.hotKeyCode = hotKey;
     EndDialog(dlg, 1);
     return true;

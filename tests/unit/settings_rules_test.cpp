@@ -79,6 +79,7 @@ TEST(SettingsSchema, NothingStoredGivesEveryDefault)
         EXPECT_EQ(r.hotKeyCode, 0x0353);
         EXPECT_EQ(r.fileType, BitmapFile);
         EXPECT_EQ(r.picker, ModelPicker);
+        EXPECT_EQ(r.edit, 0);
     }
 }
 
@@ -98,6 +99,7 @@ TEST(SettingsSchema, SavedFormsAndRestartRestoreEveryField)
     r.hotKeyCode = 0x04A1;
     r.fileType = PngFile;
     r.picker = ScreenPicker;
+    r.edit = 1;
 
     FakeRegistry reg = Save(r);
     EXPECT_EQ(reg["Source\\Picker"].text, "Screen");
@@ -106,6 +108,7 @@ TEST(SettingsSchema, SavedFormsAndRestartRestoreEveryField)
     EXPECT_EQ(reg["Source\\Area"].text, "Selected");
     EXPECT_EQ(reg["Destination\\Device"].text, "Clipboard");
     EXPECT_EQ(reg["Preferences\\Sound"].text, "Off");
+    EXPECT_EQ(reg["Preferences\\Edit"].text, "On");
     EXPECT_EQ(reg["HotKey\\Code"].text, "0x04A1");
     EXPECT_EQ(reg["PageSetup\\LeftMargin"].number, 0xFFFFFFE7u);
     EXPECT_EQ(reg["Format\\BitsPerPixel"].number, 24u);
@@ -132,6 +135,7 @@ TEST(SettingsSchema, SavedFormsAndRestartRestoreEveryField)
     EXPECT_EQ(back.hotKeyCode, 0x04A1);
     EXPECT_EQ(back.fileType, PngFile);
     EXPECT_EQ(back.picker, ScreenPicker);
+    EXPECT_EQ(back.edit, 1);
     // The store writes the type alone when a snapshot is saved.
     ASSERT_NE(FindSettingEntry(SETTING_FILE_TYPE), nullptr);
     EXPECT_STREQ(FindSettingEntry(SETTING_FILE_TYPE)->valueName, "FileType");
