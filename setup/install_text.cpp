@@ -3,20 +3,13 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "snap/common/bounded_text.h"
+
 static const char PROGRAM_FILES_SUBDIR[] = "\\Program Files\\Tamblit95";
 static const char SETUP_FILE[] = "setup.exe";
 static const char REMOVAL_SWITCH[] = "/u";
 static const char SILENT_SWITCH[] = "/s";
 static const char QUIET_SUFFIX[] = " /S";
-
-static bool FitOrRefuse(char *out, size_t outSize, int written)
-{
-    if (written < 0 || static_cast<size_t>(written) >= outSize) {
-        out[0] = '\0';
-        return false;
-    }
-    return true;
-}
 
 bool MakeInstallDirectory(char *out, size_t outSize, const char *windowsDirectory)
 {
@@ -54,15 +47,6 @@ bool MakeUninstallCommand(char *out, size_t outSize, const char *installDirector
 static char LowerAscii(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualIgnoringCase(const char *a, const char *b)
-{
-    for (; *a && *b; ++a, ++b) {
-        if (LowerAscii(*a) != LowerAscii(*b))
-            return false;
-    }
-    return *a == *b;
 }
 
 static bool IsBlank(char c)

@@ -38,6 +38,3 @@ bool ParseSetupSwitches(const char *commandLine, SetupSwitches *out);
 
 // Kilobytes that `bytes` take, rounded up, as an uninstall entry states a size.
 unsigned long SizeInKilobytes(unsigned long long bytes);
-
-// Equality of two texts with the letters A-Z and a-z taken as the same.
-bool EqualIgnoringCase(const char *a, const char *b);

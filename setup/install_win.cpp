@@ -7,6 +7,7 @@
 
 #include "setup/install_files_win.h"
 #include "setup/install_text.h"
+#include "snap/common/ansi_text.h"
 #include "setup/progman_win.h"
 #include "setup/running_program_win.h"
 #include "setup/setup_ui_win.h"
@@ -108,8 +109,8 @@ struct Attempt {
 // under the same name: those stay.
 static bool ItemWasThere(const Attempt &attempt, const char *group)
 {
-    return attempt.upgrade && ((attempt.hadGroup && EqualIgnoringCase(group, attempt.oldGroup)) ||
-                               EqualIgnoringCase(group, STARTUP_GROUP));
+    return attempt.upgrade && ((attempt.hadGroup && EqualIgnoringAsciiCase(group, attempt.oldGroup)) ||
+                               EqualIgnoringAsciiCase(group, STARTUP_GROUP));
 }
 
 static void RollBack(const Attempt &attempt)
@@ -169,9 +170,9 @@ static void KeepInstallation(const Attempt &attempt, const char *group, int star
         KeepLinksMade();
         return;
     }
-    if (attempt.hadGroup && !EqualIgnoringCase(attempt.oldGroup, group))
+    if (attempt.hadGroup && !EqualIgnoringAsciiCase(attempt.oldGroup, group))
         DeleteProgramItem(ITEM_NAME, attempt.oldGroup);
-    if (attempt.upgrade && startUp != 1 && !EqualIgnoringCase(group, STARTUP_GROUP))
+    if (attempt.upgrade && startUp != 1 && !EqualIgnoringAsciiCase(group, STARTUP_GROUP))
         DeleteProgramItem(ITEM_NAME, STARTUP_GROUP);
 }
 

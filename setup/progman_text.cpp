@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "snap/common/bounded_text.h"
+
 // Program Manager's show codes: 1 shows and activates the group's window,
 // 6 minimises it again.
 static const int SHOW_GROUP_ACTIVATE = 1;
@@ -46,16 +48,6 @@ GroupNameCheck CheckGroupName(const char *name)
     if (strchr(name, '"'))
         return GROUP_NAME_HAS_QUOTE;
     return GROUP_NAME_OK;
-}
-
-// Writes a formatted text, or refuses it (out empty) when it does not fit.
-static bool FitOrRefuse(char *out, size_t outSize, int written)
-{
-    if (written < 0 || static_cast<size_t>(written) >= outSize) {
-        out[0] = '\0';
-        return false;
-    }
-    return true;
 }
 
 bool MakeItemCommandLine(char *out, size_t outSize, const char *directory, const char *program)

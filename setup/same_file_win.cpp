@@ -1,6 +1,7 @@
 #include "setup/same_file_win.h"
 
 #include "setup/install_text.h"
+#include "snap/common/ansi_text.h"
 
 typedef DWORD(WINAPI *PathFormFn)(LPCSTR, LPSTR, DWORD);
 
@@ -56,7 +57,7 @@ bool IsSameFile(const char *a, const char *b)
                first.nFileIndexLow == second.nFileIndexLow;
     char firstPath[SETUP_PATH_SIZE], secondPath[SETUP_PATH_SIZE];
     if (!ComparablePath(a, firstPath) || !ComparablePath(b, secondPath))
-        return EqualIgnoringCase(a, b);
-    return EqualIgnoringCase(firstPath, secondPath);
+        return EqualIgnoringAsciiCase(a, b);
+    return EqualIgnoringAsciiCase(firstPath, secondPath);
 }
 

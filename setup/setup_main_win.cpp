@@ -7,6 +7,7 @@
 #include <stdio.h>
 
 #include "setup/install_text.h"
+#include "snap/common/ansi_text.h"
 #include "setup/install_win.h"
 #include "setup/progman_text.h"
 #include "setup/progman_win.h"
@@ -97,7 +98,7 @@ static void OnInstall(HWND dialog)
         return;
     int startUp = IsDlgButtonChecked(dialog, IDC_STARTUP_CHECK) == BST_CHECKED ? 1 : 0;
     // One item in StartUp is enough.
-    if (EqualIgnoringCase(group, STARTUP_GROUP))
+    if (EqualIgnoringAsciiCase(group, STARTUP_GROUP))
         startUp = 0;
     // Disabled, the dialog takes no clicks or keys until the installation
     // ends; the boxes it owns meanwhile leave it disabled when they close.

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "setup/install_text.h"
+#include "snap/common/ansi_text.h"
 #include "snap/common/dll_search_win.h"
 #include "snap/common/registry_win.h"
 #include "setup/progman_text.h"
@@ -110,7 +111,7 @@ int FillGroupFolderList(HWND listBox)
 // when missing; false when it cannot be named or made.
 static bool GroupFolder(const char *group, char *out)
 {
-    if (EqualIgnoringCase(group, STARTUP_GROUP)) {
+    if (EqualIgnoringAsciiCase(group, STARTUP_GROUP)) {
         bool made = false;
         if (!SpecialFolder(CSIDL_COMMON_STARTUP, out, &made))
             return false;
@@ -210,13 +211,13 @@ static bool EndsWithLinkExtension(const char *path)
 {
     size_t length = strlen(path);
     size_t extension = sizeof LINK_EXTENSION - 1;
-    return length > extension && EqualIgnoringCase(path + length - extension, LINK_EXTENSION);
+    return length > extension && EqualIgnoringAsciiCase(path + length - extension, LINK_EXTENSION);
 }
 
 static bool MadeNowAt(const char *path)
 {
     for (int i = 0; i < g_madeCount; ++i)
-        if (EqualIgnoringCase(g_madeNow[i].path, path))
+        if (EqualIgnoringAsciiCase(g_madeNow[i].path, path))
             return true;
     return false;
 }

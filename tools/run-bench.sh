@@ -5,7 +5,8 @@
 # the endurance run: ENDURANCE (default 200) snapshots in a row with the
 # program's GDI objects, windows, handles and memory read before and after,
 # then PNG snapshots beside whole scrot, maim and xwd -root processes on a
-# display of text and gradients (tools/bench_png.py; PNG_ROUNDS, default 4).
+# display of text and gradients (tools/bench_png.py; PNG_ROUNDS, default 4), then the
+# Edit Snapshot window opened on the desktop (tools/bench_editor.py; EDITOR_RUNS, default 5).
 # Prints figures and ratios; the measurement asserts nothing.
 #   BUILD_DIR (default build/win32) is the Windows build directory to use.
 #   Arguments go to bench_snapshot.py (--rounds, --runs, --xwd, --presses, --starts,
@@ -27,3 +28,4 @@ echo "4. Endurance: ${ENDURANCE:-200} full-screen snapshots in a row to each des
 TAMBLIT_ENDURANCE=${ENDURANCE:-200} /usr/bin/python3 -m pytest tests/e2e/test_endurance.py -q -s -p no:cacheprovider 2>&1 |
     grep -E "^endurance|passed|failed" || true
 /usr/bin/python3 tools/bench_png.py --rounds "${PNG_ROUNDS:-4}" || echo "bench_png.py failed; PNG figures are incomplete"
+/usr/bin/python3 tools/bench_editor.py --runs "${EDITOR_RUNS:-5}" || echo "bench_editor.py failed; editor figures are incomplete"

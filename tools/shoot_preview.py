@@ -4,8 +4,10 @@ hot key pressed and a rubber band held over the model; the preview window and
 its surroundings are written as a PNG. With --picker, the picker on the
 screen instead, over a desktop of Wine's own programs (the registry editor
 and Notepad with a text), the pointer over Notepad so that its outline, the
-crosshair and the magnifier show; the whole screen is written. Run through
-tools/shoot-preview.sh."""
+crosshair and the magnifier show; the whole screen is written. With
+--at-work, the preview over a desktop of ordinary windows (Notepad with a
+note, a file manager, Minesweeper) with a band held over the model; the whole
+screen is written. Run through tools/shoot-preview.sh."""
 
 import subprocess
 import sys
@@ -97,9 +99,72 @@ def shoot_picker(out: Path) -> None:
         session.close()
 
 
+AT_WORK_NOTE = ("Monday\r\n\r\n- send the printed plan to Anna\r\n- paste the chart into the report\r\n"
+        "- snap the error box for the help desk\r\n- order paper for the printer\r\n")
+DESKTOP_COLOUR = "#3a6ea5"
+# Where the ordinary windows go, as (class, x, y, width, height); a window
+# that keeps its own size is given None for the size.
+DESKTOP_WINDOWS = [("Notepad", 30, 40, 420, 300),
+                   ("WFS_Frame", 520, 60, 470, 330),
+                   ("WineMine", 80, 420, None, None)]
+
+
+def arrange(wine, display) -> None:
+    """A desktop colour, then the ordinary windows, each moved to its place."""
+    subprocess.run(["xsetroot", "-solid", DESKTOP_COLOUR], env=display.env, check=True, timeout=30)
+    note = wine.drive_c / "note.txt"
+    note.write_bytes(AT_WORK_NOTE.encode("ascii"))
+    wine.start("notepad", "C:\\note.txt")
+    wine.start("winefile", cwd=wine.drive_c)
+    wine.start("winemine")
+    for cls, x, y, w, h in DESKTOP_WINDOWS:
+        hwnd = wine.probe.wait_window(cls=cls, visible=True, timeout=30)["hwnd"]
+        xid = wine.wait_for(lambda: wine.xwindow_id(hwnd), 30, f"X window of {cls}")
+        # Moved as X windows: with no window manager, X places them.
+        if w is not None:
+            display.xdotool("windowsize", "--sync", xid, w, h)
+        display.xdotool("windowmove", "--sync", xid, x, y)
+
+
+def shoot_at_work(out: Path) -> None:
+    session = harness.Session()
+    try:
+        display = session.display(1024, 768, 24)
+        wine = session.wine("shoot", display)
+        fresh_settings(wine, source="Selected")
+        proc = start_resident(wine)
+        arrange(wine, display)
+        wine.probe.keys("ctrl+shift+s")
+        window = wait_preview(wine)
+        mx, my = model_origin(window, wine.probe.screen())
+        # A band over the model's picture of the note.
+        display.move_pointer(mx + 12, my + 18)
+        display.xdotool("mousedown", 1)
+        display.move_pointer(mx + 228, my + 172)
+        # Once the program has drawn the band for the last move, and Wine has
+        # handed the window's pixels to X.
+        wine.wait_for(lambda: tuple(wine.probe.screen()["cursor"]) == (mx + 228, my + 172), 10,
+                      "the pointer at the band's corner")
+        wine.probe.find_window(cls="tamblit95")
+        time.sleep(1)
+        subprocess.run(["import", "-display", display.name, "-window", "root", str(out)],
+                       check=True, timeout=60)
+        display.xdotool("mouseup", 1)
+        wine.probe.wait_window(caption="Save Snapshot", cls="#32770", visible=True, timeout=30)
+        wine.probe.press(2, ctlclass="Button", caption="Save Snapshot", cls="#32770")
+        wine.wait_for(lambda: not wine.probe.find_window(cls="tamblit95")["visible"], 30,
+                      "the preview to close")
+        exit_program(wine, proc)
+    finally:
+        session.end_test()
+        session.close()
+
+
 if __name__ == "__main__":
     args = sys.argv[1:]
     if args[:1] == ["--picker"]:
         shoot_picker(Path(args[1]) if len(args) > 1 else REPO / "docs" / "picker.png")
+    elif args[:1] == ["--at-work"]:
+        shoot_at_work(Path(args[1]) if len(args) > 1 else REPO / "docs" / "at-work.png")
     else:
         shoot(Path(args[0]) if args else REPO / "docs" / "preview.png")

@@ -15,3 +15,16 @@ inline const char *LastChar(const char *text, NextCharFn next)
         last = p;
     return last;
 }
+
+// Equality of two texts with the letters A to Z and a to z taken as the
+// same; every other byte must match exactly.
+inline bool EqualIgnoringAsciiCase(const char *a, const char *b)
+{
+    for (; *a && *b; ++a, ++b) {
+        char x = (*a >= 'a' && *a <= 'z') ? static_cast<char>(*a - 'a' + 'A') : *a;
+        char y = (*b >= 'a' && *b <= 'z') ? static_cast<char>(*b - 'a' + 'A') : *b;
+        if (x != y)
+            return false;
+    }
+    return *a == *b;
+}

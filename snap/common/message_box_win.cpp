@@ -17,3 +17,11 @@ void ShowRefusal(HWND dialog, const char *text)
 {
     MessageBoxA(dialog, text, ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
 }
+
+void RefuseEntry(HWND dialog, int control, const char *text)
+{
+    ShowRefusal(dialog, text);
+    HWND entry = GetDlgItem(dialog, control);
+    SetFocus(entry);
+    SendMessageA(entry, EM_SETSEL, 0, -1);
+}

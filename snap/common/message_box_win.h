@@ -13,3 +13,8 @@ void ShowInfoBox(const char *text);
 // "Error" box owned by a dialog that refuses what was typed into it: the
 // dialog waits, disabled, until the box is closed.
 void ShowRefusal(HWND dialog, const char *text);
+
+// Refuses what was typed into the dialog's control: tells why in ShowRefusal's
+// box, then puts the focus on the control with its text selected, ready to
+// be typed over.
+void RefuseEntry(HWND dialog, int control, const char *text);

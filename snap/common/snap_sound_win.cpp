@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "snap/settings/snap_settings.h"
 #include "snap/common/dll_search_win.h"
 #include "snap/common/program_path_win.h"
 
@@ -33,9 +32,9 @@ UINT WaveOutDevices()
     return HaveMultimedia() ? g_waveOutGetNumDevs() : 0;
 }
 
-void PlaySnapSound()
+void PlaySnapSound(bool soundOn)
 {
-    if (SnapSettings.sound == 0 || WaveOutDevices() == 0)
+    if (!soundOn || WaveOutDevices() == 0)
         return;
     char path[PROGRAM_PATH_SIZE];
     // A bare name would be looked for in the current directory and along the

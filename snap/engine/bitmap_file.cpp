@@ -3,9 +3,9 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "snap/common/bounded_text.h"
 #include "snap/engine/dib_layout.h"
 #include "snap/engine/snap_result.h"
-#include "snap/settings/settings_rules.h"
 #include "snap/settings/snap_settings.h"
 
 static const char BITMAP_EXTENSION[] = "bmp";
@@ -49,14 +49,7 @@ int FileTypeOfName(const char *path, int chosenType, NextCharFn next)
 
 bool FormatSnapshotName(char *out, size_t outSize, const char *dir, int number, const char *extension)
 {
-    if (outSize == 0)
-        return false;
-    int len = snprintf(out, outSize, "%ssnap%.3d.%s", dir, number, extension);
-    if (len < 0 || (size_t)len >= outSize) {
-        out[0] = '\0';
-        return false;
-    }
-    return true;
+    return FitOrRefuse(out, outSize, snprintf(out, outSize, "%ssnap%.3d.%s", dir, number, extension));
 }
 
 // True when a file of either type holds number.

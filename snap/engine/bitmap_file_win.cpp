@@ -241,7 +241,7 @@ int WriteSnapshotFile(const BITMAPINFOHEADER *header, DWORD colorTableSize, cons
                       DWORD pixelArraySize, BOOL playSound)
 {
     if (playSound)
-        PlaySnapSound();
+        PlaySnapSound(SnapSettings.sound != 0);
 
     char path[SNAPSHOT_PATH_SIZE];
     int fileType = BitmapFile;

@@ -1,33 +1,31 @@
 #include "snap/engine/clipboard_win.h"
 
-#include <stdlib.h>
+#include <string.h>
 
 #include "snap/engine/clipboard_palette.h"
 #include "snap/engine/dib_layout.h"
 #include "snap/engine/gdi_guards_win.h"
+#include "snap/engine/palette_win.h"
+#include "snap/engine/png_file.h"
 #include "snap/engine/snap_result.h"
+#include "snap/settings/snap_settings.h"
+#include "snap/common/app_state_win.h"
 #include "snap/common/message_box_win.h"
 #include "snap/common/snap_sound_win.h"
 
 static const char COPIED[] = "Snapshot copied to Clipboard.";
+// The registered format under which browsers, office programs and many
+// others look for a PNG file first.
+static const char PNG_CLIPBOARD_FORMAT[] = "PNG";
 
 static_assert(sizeof(PALETTEENTRY) == 4 && sizeof(RGBQUAD) == 4, "palette and colour table entries");
 
-enum { LOGPALETTE_VERSION = 0x300 };
-
 HPALETTE BuildClipboardPalette(const BITMAPINFOHEADER *header)
 {
-    LOGPALETTE *description = static_cast<LOGPALETTE *>(
-        calloc(1, sizeof(LOGPALETTE) + (PALETTE_ENTRIES_8BPP - 1) * sizeof(PALETTEENTRY)));
-    if (!description)
-        return NULL;
-    description->palVersion = LOGPALETTE_VERSION;
-    description->palNumEntries = PALETTE_ENTRIES_8BPP;
+    PALETTEENTRY entries[PALETTE_ENTRIES_8BPP];
     ColorTableToPaletteEntries(reinterpret_cast<const BYTE *>(header) + BITMAP_INFO_HEADER_SIZE,
-                               PALETTE_ENTRIES_8BPP, reinterpret_cast<BYTE *>(description->palPalEntry));
-    HPALETTE palette = CreatePalette(description);
-    free(description);
-    return palette;
+                               PALETTE_ENTRIES_8BPP, reinterpret_cast<BYTE *>(entries));
+    return CreatePalette8bpp(entries);
 }
 
 // A device-dependent copy of the captured bitmap, selected into nothing so
@@ -49,6 +47,71 @@ static HBITMAP CopyCapturedBitmap(HDC displayDc, HDC memoryDc, int width, int he
     return kept;
 }
 
+// The PNG file is built in a moveable global block that grows as the writer
+// hands it chunks, so that the clipboard can take the block itself.
+struct GlobalFile {
+    HGLOBAL block;
+    SIZE_T size;
+    SIZE_T capacity;
+};
+
+enum { PNG_BLOCK_FIRST_SIZE = 256 * 1024 };
+
+static bool AppendToGlobal(void *, void *file, const void *data, uint32_t size)
+{
+    GlobalFile *out = static_cast<GlobalFile *>(file);
+    if (size > out->capacity - out->size) {
+        SIZE_T wanted = out->capacity * 2 > out->size + size ? out->capacity * 2 : out->size + size;
+        HGLOBAL grown = GlobalReAlloc(out->block, wanted, GMEM_MOVEABLE);
+        if (!grown)
+            return false;
+        out->block = grown;
+        out->capacity = wanted;
+    }
+    BYTE *base = static_cast<BYTE *>(GlobalLock(out->block));
+    if (!base)
+        return false;
+    memcpy(base + out->size, data, size);
+    out->size += size;
+    GlobalUnlock(out->block);
+    return true;
+}
+
+// The snapshot as a whole PNG file in a global block, or NULL when there is
+// no memory for it.
+static HGLOBAL BuildPngBlock(const SnapshotDib *dib)
+{
+    const BITMAPINFOHEADER *header = dib->header;
+    GlobalFile out = {GlobalAlloc(GMEM_MOVEABLE, PNG_BLOCK_FIRST_SIZE), 0, PNG_BLOCK_FIRST_SIZE};
+    if (!out.block)
+        return NULL;
+    const PngPicture picture = {static_cast<uint32_t>(header->biWidth), static_cast<uint32_t>(header->biHeight),
+                                header->biBitCount,
+                                reinterpret_cast<const uint8_t *>(header) + BITMAP_INFO_HEADER_SIZE,
+                                dib->colorTableSize / 4, dib->pixels};
+    SnapshotFileSystem memory = {};
+    memory.write = AppendToGlobal;
+    if (WritePngFileContent(memory, &out, picture) != Ok) {
+        GlobalFree(out.block);
+        return NULL;
+    }
+    // A reader may take the block's size for the file's.
+    HGLOBAL exact = GlobalReAlloc(out.block, out.size, GMEM_MOVEABLE);
+    return exact ? exact : out.block;
+}
+
+// Places one global block; what the clipboard refuses (or a format that
+// could not be registered) is freed here.
+static bool PlaceBlock(UINT format, HGLOBAL block)
+{
+    if (!block)
+        return false;
+    if (format && SetClipboardData(format, block))
+        return true;
+    GlobalFree(block);
+    return false;
+}
+
 // Places one GDI object. A NULL handle is never offered: to the clipboard
 // it would mean "rendered later", a promise nobody keeps. What the clipboard
 // refuses is still ours and is deleted here.
@@ -65,7 +128,9 @@ static bool PlaceObject(UINT format, HGDIOBJ object)
 int CopySnapshotToClipboard(HWND owner, HDC displayDc, HDC memoryDc, int width, int height,
                             SnapshotDib *dib, BOOL playSound)
 {
-    if (!OpenClipboard(owner)) {
+    // Opened without a window, EmptyClipboard would leave the clipboard with
+    // no owner, and SetClipboardData may then refuse every format.
+    if (!OpenClipboard(owner ? owner : g_hwndMain)) {
         FreeSnapshotDib(dib);
         return ClipboardFailed;
     }
@@ -79,18 +144,21 @@ int CopySnapshotToClipboard(HWND owner, HDC displayDc, HDC memoryDc, int width, 
     if (dib->colorTableSize != 0 && !PlaceObject(CF_PALETTE, BuildClipboardPalette(dib->header)))
         result = ClipboardFailed;
 
+    // Made while the DIB is still ours to read; offered after it.
+    HGLOBAL png = BuildPngBlock(dib);
+
     HGLOBAL block = dib->handle;
     GlobalUnlock(block);
     ZeroMemory(dib, sizeof *dib);  // the clipboard's from here on, or freed just below
-    if (!SetClipboardData(CF_DIB, block)) {
-        GlobalFree(block);
+    if (!PlaceBlock(CF_DIB, block))
         result = ClipboardFailed;
-    }
+    if (!PlaceBlock(RegisterClipboardFormatA(PNG_CLIPBOARD_FORMAT), png))
+        result = ClipboardFailed;
     CloseClipboard();
 
     if (result == Ok) {
         if (playSound)
-            PlaySnapSound();
+            PlaySnapSound(SnapSettings.sound != 0);
         ShowInfoBox(COPIED);
     }
     return result;

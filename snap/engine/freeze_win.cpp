@@ -15,7 +15,7 @@ int FreezeDesktop(RECT *desktop, HBITMAP *frozen)
     DesktopBounds(desktop);
     DcGuard display(CreateDCA("DISPLAY", NULL, NULL, NULL));
     if (!display)
-        return NoDisplay;
+        return FreezeFailed;
     DcGuard memory(CreateCompatibleDC(display));
     if (!memory)
         return NoMemory;
@@ -27,15 +27,16 @@ int FreezeDesktop(RECT *desktop, HBITMAP *frozen)
     {
         SelectGuard selected(memory, bitmap.object);
         if (!selected.previous)
-            return CaptureFailed;
+            return FreezeFailed;
         result = CaptureScreenRect(display, memory, desktop, NULL);
         // Into the frozen picture, so that every area taken from it has the
         // pointer where the screen showed it at the freeze.
         if (result == Ok && withPointer)
             DrawPointer(memory, desktop, pointer);
     }
+    // Said as what failed: the freeze, not a snapshot or a print.
     if (result != Ok)
-        return result;
+        return result == CaptureFailed ? FreezeFailed : result;
     *frozen = static_cast<HBITMAP>(bitmap.object);
     bitmap.object = NULL;  // the caller's now
     return Ok;

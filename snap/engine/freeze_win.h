@@ -4,6 +4,6 @@
 
 // A bitmap compatible with the display holding the whole desktop as it is
 // now, its top-left pixel at desktop->left/top, with black where no monitor
-// is. Returns Ok, NoDisplay, NoMemory or CaptureFailed (SnapResult); *frozen
+// is. Returns Ok, NoMemory or FreezeFailed (SnapResult); *frozen
 // is NULL unless the result is Ok.
 int FreezeDesktop(RECT *desktop, HBITMAP *frozen);

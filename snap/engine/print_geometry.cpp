@@ -55,6 +55,15 @@ PrintSize FitSnapshotOnPage(int32_t snapWidth, int32_t snapHeight, const PrintDe
         height = area.height;
         width = snapHeight > 0 ? static_cast<int64_t>(area.height) * snapWidth / snapHeight : 0;
     }
+    // A snapshot far wider than tall (or the reverse) rounds down to no line
+    // at all; it keeps one, so that something is printed where the area has
+    // room for a pixel.
+    if (snapWidth > 0 && snapHeight > 0 && area.width > 0 && area.height > 0) {
+        if (width == 0)
+            width = 1;
+        if (height == 0)
+            height = 1;
+    }
     // Within the area now, or a natural size that fits: either way below the
     // area's own 32-bit size.
     PrintSize size = {static_cast<int32_t>(width), static_cast<int32_t>(height)};

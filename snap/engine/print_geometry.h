@@ -45,7 +45,8 @@ struct PrintSize {
 
 // The snapshot's size on paper: its size on the screen converted to printer
 // pixels, then shrunk with its proportions (in pixels) when wider or taller
-// than the printable area. Screen resolutions of 0 or less count as 96.
+// than the printable area, but never below one pixel each way while the area
+// has room for one. Screen resolutions of 0 or less count as 96.
 PrintSize FitSnapshotOnPage(int32_t snapWidth, int32_t snapHeight, const PrintDevice &device,
                             int32_t screenDpiX, int32_t screenDpiY, const PrintArea &area);
 

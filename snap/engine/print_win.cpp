@@ -97,6 +97,13 @@ static void ScreenResolution(int *dpiX, int *dpiY)
 static int PrintPage(HDC dc, const char *docName, const BITMAPINFOHEADER *header, const BYTE *pixels,
                      const PrintDevice &device, const PrintArea &area)
 {
+    int screenX, screenY;
+    ScreenResolution(&screenX, &screenY);
+    const PrintSize size = FitSnapshotOnPage(header->biWidth, header->biHeight, device, screenX, screenY, area);
+    // An area without room for one pixel would print a blank page.
+    if (size.width <= 0 || size.height <= 0)
+        return MarginsTooWide;
+
     DOCINFOA doc;
     ZeroMemory(&doc, sizeof doc);
     doc.cbSize = sizeof doc;
@@ -108,9 +115,6 @@ static int PrintPage(HDC dc, const char *docName, const BITMAPINFOHEADER *header
         return PrintFailed;
     }
 
-    int screenX, screenY;
-    ScreenResolution(&screenX, &screenY);
-    const PrintSize size = FitSnapshotOnPage(header->biWidth, header->biHeight, device, screenX, screenY, area);
     SetStretchBltMode(dc, COLORONCOLOR);
     // No lines drawn (GDI_ERROR is negative) would print a blank page.
     if (StretchDIBits(dc, area.left, area.top, size.width, size.height, 0, 0, header->biWidth,

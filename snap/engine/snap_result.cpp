@@ -18,6 +18,7 @@ const char *SnapResultMessage(int result)
         "Cannot access clipboard.",
         nullptr,  // SnapshotKeptAside: the file writer tells the user itself
         "Cannot copy the screen for snapshot.",
+        "Cannot freeze the screen for the area snapshot.",
     };
     static_assert(sizeof messages / sizeof messages[0] == LAST_SNAP_RESULT + 1, "one text per result");
     if (result < NoDisplay || result > LAST_SNAP_RESULT)

@@ -22,7 +22,9 @@ enum SnapResult {
     // Copying the pixels from the screen (or the frozen screen) or reading
     // them into the block failed: there is no picture to deliver.
     CaptureFailed = 12,
-    LAST_SNAP_RESULT = CaptureFailed
+    // The screen could not be frozen for the area preview.
+    FreezeFailed = 13,
+    LAST_SNAP_RESULT = FreezeFailed
 };
 
 // The error box text for a failure (NoDisplay to LAST_SNAP_RESULT); nullptr

@@ -5,12 +5,11 @@
 
 #include "snap/engine/desktop_win.h"
 #include "snap/engine/gdi_guards_win.h"
+#include "snap/engine/palette_win.h"
 #include "snap/engine/snap_result.h"
 
 static_assert(sizeof(BITMAPINFOHEADER) == BITMAP_INFO_HEADER_SIZE, "packed DIB header");
 static_assert(sizeof(RGBQUAD) * PALETTE_ENTRIES_8BPP == COLOR_TABLE_SIZE_8BPP, "colour table");
-
-enum { LOGPALETTE_VERSION = 0x300 };
 
 bool AllocSnapshotDib(const DibLayout &layout, SnapshotDib *dib)
 {
@@ -77,20 +76,14 @@ int CaptureScreenRect(HDC displayDc, HDC memoryDc, const RECT *rect, HBITMAP fro
 // a palette the pixels are simply read unmapped.
 struct SystemPaletteScope {
     HDC dc;
-    LOGPALETTE *description;
     HPALETTE palette;
     HPALETTE previous;
 
-    SystemPaletteScope(HDC displayDc, HDC into) : dc(into), description(NULL), palette(NULL), previous(NULL)
+    SystemPaletteScope(HDC displayDc, HDC into) : dc(into), palette(NULL), previous(NULL)
     {
-        description = static_cast<LOGPALETTE *>(
-            malloc(sizeof(LOGPALETTE) + (PALETTE_ENTRIES_8BPP - 1) * sizeof(PALETTEENTRY)));
-        if (!description)
-            return;
-        description->palVersion = LOGPALETTE_VERSION;
-        description->palNumEntries = PALETTE_ENTRIES_8BPP;
-        GetSystemPaletteEntries(displayDc, 0, PALETTE_ENTRIES_8BPP, description->palPalEntry);
-        palette = CreatePalette(description);
+        PALETTEENTRY entries[PALETTE_ENTRIES_8BPP] = {};
+        GetSystemPaletteEntries(displayDc, 0, PALETTE_ENTRIES_8BPP, entries);
+        palette = CreatePalette8bpp(entries);
         if (!palette)
             return;
         previous = SelectPalette(dc, palette, FALSE);
@@ -103,7 +96,6 @@ struct SystemPaletteScope {
                 SelectPalette(dc, previous, FALSE);
             DeleteObject(palette);
         }
-        free(description);
     }
     SystemPaletteScope(const SystemPaletteScope &) = delete;
     SystemPaletteScope &operator=(const SystemPaletteScope &) = delete;

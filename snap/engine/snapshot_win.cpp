@@ -8,6 +8,7 @@
 #include "snap/engine/print_win.h"
 #include "snap/engine/snap_result.h"
 #include "snap/engine/snapshot_dib_win.h"
+#include "snap/engine/snapshot_edit_win.h"
 #include "snap/settings/snap_settings.h"
 #include "snap/common/message_box_win.h"
 #include "snap/common/snap_sound_win.h"
@@ -34,7 +35,7 @@ static int Deliver(const Capture &capture, SnapshotDib *dib, int destination, BO
     switch (destination) {
     case Printer: {
         if (playSound)
-            PlaySnapSound();
+            PlaySnapSound(SnapSettings.sound != 0);
         HWND active = GetActiveWindow();
         result = PrintSnapshot(capture.owner, dib->header, dib->pixels, PRINT_DOC_NAME);
         if (active)
@@ -111,7 +112,13 @@ static int CaptureAndDeliver(HWND owner, const RECT *rect, int destination, HBIT
         memory.Release();
         display.Release();
     }
-    const Capture capture = {owner, display, memory, width, height};
+    // The user may mark the picture first, or drop it without a word.
+    int shownWidth = width, shownHeight = height;
+    if (EditBeforeDelivery(&dib, destination == Clipboard ? (HDC)memory : NULL, &shownWidth, &shownHeight) != Ok) {
+        FreeSnapshotDib(&dib);
+        return Cancelled;
+    }
+    const Capture capture = {owner, display, memory, shownWidth, shownHeight};
     return Deliver(capture, &dib, destination, playSound);
 }
 

@@ -38,6 +38,7 @@
 #define IDC_KEYS_DELAY           1105
 #define IDC_KEYS_POINTER         1106
 #define IDC_SETUP_PICKSCREEN     1200
+#define IDC_SETUP_EDIT           1300
 
 // MARGINS (the edits stand in rows Left, Top, Right, Bottom)
 #define IDC_MARGIN_LEFT          1015
@@ -47,3 +48,15 @@
 
 // PRINTING
 #define IDC_PRINTING_ABORT       1
+
+// The "Edit Snapshot" window's controls (not a template: made in code)
+#define IDC_EDITOR_TOOL_FIRST    1310  // one a tool, in EditTool order
+#define IDC_EDITOR_PRESET_FIRST  1320  // one a preset colour
+#define IDC_EDITOR_CHOOSE_COLOUR 1328
+#define IDC_EDITOR_WIDTH         1329
+#define IDC_EDITOR_FIT           1330
+#define IDC_EDITOR_UNDO          1331
+#define IDC_EDITOR_REDO          1332
+#define IDC_EDITOR_SEND          1333
+#define IDC_EDITOR_CLOSE         1334
+#define IDC_EDITOR_CANVAS        1335

@@ -36,19 +36,6 @@ void UpperCaseAscii(char *text, NextCharFn next)
             *p = static_cast<char>(*p - 'a' + 'A');
 }
 
-static char FoldAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool EqualIgnoringAsciiCase(const char *a, const char *b)
-{
-    for (; *a && *b; ++a, ++b)
-        if (FoldAscii(*a) != FoldAscii(*b))
-            return false;
-    return *a == *b;
-}
-
 int32_t SourceFromWord(const char *word)
 {
     if (EqualIgnoringAsciiCase(word, "Screen"))
@@ -179,6 +166,7 @@ const SettingEntry SETTINGS_SCHEMA[] = {
     {"Preferences", "Delay", SETTING_DELAY, 0, nullptr, 0, nullptr, 0},
     {"Preferences", "Pointer", SETTING_POINTER, WORD_READ_SIZE, "Off", 0, nullptr, 0},
     {"Source", "Picker", SETTING_PICKER, WORD_READ_SIZE, "Model", 0, nullptr, 0},
+    {"Preferences", "Edit", SETTING_EDIT, WORD_READ_SIZE, "Off", 0, nullptr, 0},
 };
 const size_t SETTINGS_SCHEMA_COUNT = sizeof SETTINGS_SCHEMA / sizeof SETTINGS_SCHEMA[0];
 
@@ -232,6 +220,9 @@ void ApplySettingText(SnapSettingsRecord &record, const SettingEntry &e, const c
     case SETTING_PICKER:
         record.picker = PickerFromWord(text);
         break;
+    case SETTING_EDIT:
+        record.edit = SoundFromWord(text);  // the same words: "On", else off
+        break;
     case SETTING_NUMBER:
     case SETTING_DELAY:
         break;
@@ -276,6 +267,9 @@ void SettingText(const SnapSettingsRecord &record, const SettingEntry &e, char *
         break;
     case SETTING_PICKER:
         snprintf(out, size, "%s", PickerWord(record.picker));
+        break;
+    case SETTING_EDIT:
+        snprintf(out, size, "%s", SoundWord(record.edit));
         break;
     case SETTING_NUMBER:
     case SETTING_DELAY:

@@ -32,9 +32,6 @@ void UpperCaseAscii(char *text, NextCharFn next);
 
 // --- Words ---------------------------------------------------------------
 
-// Compares two texts ignoring the case of the letters A to Z only.
-bool EqualIgnoringAsciiCase(const char *a, const char *b);
-
 int32_t SourceFromWord(const char *word);       // "Screen", "Window", else SelectableArea
 const char *SourceWord(int32_t source);         // "Screen", "Window", "Selected"
 int32_t DestinationFromWord(const char *word);  // "File", "Printer", else Clipboard
@@ -101,7 +98,8 @@ enum SettingKind {
     SETTING_FILE_TYPE,    // text: fileType, written when a snapshot file is saved
     SETTING_DELAY,        // 32-bit number: delay, kept to 0..MAX_SNAPSHOT_DELAY
     SETTING_POINTER,      // text: pointer ("On" or "Off")
-    SETTING_PICKER        // text: picker
+    SETTING_PICKER,       // text: picker
+    SETTING_EDIT          // text: edit, "On" or "Off"
 };
 
 struct SettingEntry {

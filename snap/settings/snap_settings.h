@@ -38,6 +38,7 @@ struct SnapSettingsRecord {
     int32_t delay;                        // seconds a key waits before it snaps, 0 to 30
     int32_t pointer;                      // 1: the pointer is drawn into the snapshot
     int32_t picker;                       // an AreaPicker
+    int32_t edit;                         // 1: the editor opens before the destination
 };
 
 // Zero-filled at program start; LoadSettings fills it before anyone reads it.

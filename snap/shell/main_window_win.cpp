@@ -5,6 +5,7 @@
 #include "snap/settings/settings_store_win.h"
 #include "snap/settings/snap_settings.h"
 #include "snap/common/app_state_win.h"
+#include "snap/shell/editor_win.h"
 #include "snap/shell/end_request_win.h"
 #include "snap/shell/hotkey_win.h"
 #include "snap/shell/preview_win.h"
@@ -12,8 +13,6 @@
 #include "snap/shell/snap_keys_win.h"
 #include "snap/shell/signon_dlg_win.h"
 #include "snap/shell/tray_win.h"
-
-static const char HELP_FILE[] = "tamblit95.hlp";
 
 static void OnCreate(HWND hwnd)
 {
@@ -31,6 +30,7 @@ static void OnCreate(HWND hwnd)
     // Before the key is ours, so that no press waits behind it: the first
     // snapshot then costs what every later one does.
     WarmUpSnapshotPath();
+    SetSnapshotEditor(EditSnapshotWhenChosen);
     RegisterSnapHotKeysOrTell(hwnd);
     FixPreviewGeometry(hwnd);
 }
@@ -82,6 +82,12 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_LBUTTONUP:
         OnPreviewButtonUp(hwnd, lParam);
         return 0;
+    case WM_CAPTURECHANGED:
+        OnPreviewMouseLost(hwnd, reinterpret_cast<HWND>(lParam));
+        return 0;
+    case WM_CANCELMODE:
+        OnPreviewMouseLost(hwnd, NULL);
+        return DefWindowProcA(hwnd, message, wParam, lParam);
     case WM_TIMER:
         if (HandleSnapKeyTimer(hwnd, wParam) || HandleTrayMessage(hwnd, message, wParam))
             return 0;

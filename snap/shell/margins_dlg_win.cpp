@@ -38,7 +38,7 @@ BOOL OnInitDialog(HWND dlg)
     return TRUE;
 }
 
-// Tells why the entry is refused and puts the focus on it, selected.
+// Tells why the entry is refused.
 void RefuseMargin(HWND dlg, const MarginBox &box, MarginEntry why)
 {
     char limit[MARGIN_TEXT_SIZE];
@@ -50,10 +50,7 @@ void RefuseMargin(HWND dlg, const MarginBox &box, MarginEntry why)
         snprintf(text, sizeof text, "The %s margin can be at most %s inches.", box.name, limit);
     else
         snprintf(text, sizeof text, "The %s margin must be a number of inches, such as 0.50.", box.name);
-    ShowRefusal(dlg, text);
-    HWND edit = GetDlgItem(dlg, box.id);
-    SetFocus(edit);
-    SendMessageA(edit, EM_SETSEL, 0, -1);
+    RefuseEntry(dlg, box.id, text);
 }
 
 // The margins change only when all four entries are good: the dialog stays

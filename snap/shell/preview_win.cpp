@@ -29,6 +29,7 @@ struct PreviewStateRecord {
     POINT modelOrigin;     // client coordinates of the model's top-left corner
     HBITMAP frozenBitmap;  // the frozen screen while a preview is up
     BOOL active;           // the preview is up and accepts a drag
+    BOOL captured;         // it holds the mouse (once lost, the next press takes it back)
     BOOL dragging;         // the button went down and the band is drawn
     POINT anchor;          // screen point where the button went down
     RECT band;             // screen coordinates, normalised, right/bottom exclusive
@@ -91,6 +92,24 @@ static void DropFrozenBitmap()
     PreviewState.frozenBitmap = NULL;
 }
 
+// The band is drawn by inversion straight onto the screen, so a second
+// identical call erases it and nothing underneath has to repaint.
+static void InvertBand()
+{
+    ScreenDcGuard screen;
+    if (screen)
+        DrawFocusRect(screen, &PreviewState.band);
+}
+
+// Captures the mouse for the selection and shows its cursor; returns the
+// cursor shown before.
+static HCURSOR TakeMouse(HWND hwnd)
+{
+    SetCapture(hwnd);
+    PreviewState.captured = TRUE;
+    return SetCursor(LoadCursorA(g_hInstance, "RUBBERBAND"));
+}
+
 void OpenPreview(HWND hwnd)
 {
     // While the band's snapshot is in its Save or print dialog the preview is
@@ -104,6 +123,11 @@ void OpenPreview(HWND hwnd)
     // preview and all, in place of the earlier image; should that fail, the
     // earlier image stays, so that a band is never cut from the live screen.
     const BOOL reopening = PreviewState.active;
+    // A band half drawn belongs to the old image and would be frozen into
+    // the new one.
+    if (PreviewState.dragging)
+        InvertBand();
+    PreviewState.dragging = FALSE;
     RECT desktop;
     HBITMAP frozen;
     const int failure = FreezeDesktop(&desktop, &frozen);
@@ -117,19 +141,23 @@ void OpenPreview(HWND hwnd)
     DropFrozenBitmap();
     PreviewState.frozenBitmap = frozen;
     FitPreviewToDesktop(hwnd, desktop);
+    // Already on screen when reopened: without this it would go on showing
+    // the old image, from which no band is cut any more.
+    InvalidateRect(hwnd, NULL, TRUE);
 
     // The screen is frozen first, so neither the window nor anything the
     // sound causes is in the image.
-    PlaySnapSound();
+    PlaySnapSound(SnapSettings.sound != 0);
     SetWindowTextA(hwnd, PREVIEW_CAPTION);
     ShowWindow(hwnd, SW_SHOW);
     PreviewState.active = TRUE;
     PreviewState.magnifierShown = FALSE;
-    SetCapture(hwnd);
-    HCURSOR previous = SetCursor(LoadCursorA(g_hInstance, "RUBBERBAND"));
-    // Reopened, the current cursor is already the selection cursor; the one to
-    // give back at the end is still the one saved at the first opening.
-    if (!reopening)
+    const BOOL hadMouse = reopening && PreviewState.captured;
+    HCURSOR previous = TakeMouse(hwnd);
+    // Reopened while it holds the mouse, the current cursor is already the
+    // selection cursor; the one to give back at the end is still the one
+    // saved before.
+    if (!hadMouse)
         PreviewState.savedCursor = previous;
 }
 
@@ -200,19 +228,12 @@ void OnPreviewButtonDown(HWND hwnd, LPARAM lParam)
 {
     if (!PreviewState.active)
         return;
+    if (!PreviewState.captured)
+        TakeMouse(hwnd);
     PreviewState.anchor = ButtonPoint(hwnd, lParam);
     SetRect(&PreviewState.band, PreviewState.anchor.x, PreviewState.anchor.y,
             PreviewState.anchor.x, PreviewState.anchor.y);
     PreviewState.dragging = TRUE;
-}
-
-// The band is drawn by inversion straight onto the screen, so a second
-// identical call erases it and nothing underneath has to repaint.
-static void InvertBand()
-{
-    ScreenDcGuard screen;
-    if (screen)
-        DrawFocusRect(screen, &PreviewState.band);
 }
 
 // Puts the magnifier beside the pointer (screen point p) while it is over
@@ -306,7 +327,27 @@ static void EndSelection()
     PreviewState.dragging = FALSE;
     PreviewState.active = FALSE;
     SetCursor(PreviewState.savedCursor);
-    ReleaseCapture();
+    if (PreviewState.captured) {
+        PreviewState.captured = FALSE;
+        ReleaseCapture();
+    }
+}
+
+void OnPreviewMouseLost(HWND hwnd, HWND newCapture)
+{
+    if (!PreviewState.active || !PreviewState.captured || newCapture == hwnd)
+        return;
+    PreviewState.captured = FALSE;
+    if (PreviewState.dragging)
+        InvertBand();
+    PreviewState.dragging = FALSE;
+    if (PreviewState.magnifierShown) {
+        PreviewState.magnifierShown = FALSE;
+        InvalidateRect(hwnd, &PreviewState.magnifierRect, FALSE);
+    }
+    SetCursor(PreviewState.savedCursor);
+    if (GetCapture() == hwnd)
+        ReleaseCapture();
 }
 
 void OnPreviewButtonUp(HWND hwnd, LPARAM lParam)

@@ -18,6 +18,12 @@ void OnPreviewButtonDown(HWND hwnd, LPARAM lParam);
 void OnPreviewMouseMove(HWND hwnd);
 void OnPreviewButtonUp(HWND hwnd, LPARAM lParam);
 
+// The mouse taken away during a preview (WM_CAPTURECHANGED to another window,
+// or WM_CANCELMODE with newCapture NULL: another program's window or a focus
+// change): the band goes and the cursor is given back. The preview stays up;
+// the next press in it takes the mouse again for a fresh band.
+void OnPreviewMouseLost(HWND hwnd, HWND newCapture);
+
 // WM_CLOSE on the main window (Alt+F4, the system menu): ends a preview
 // without a snapshot. The program itself stays resident; nothing happens
 // when no preview is up.

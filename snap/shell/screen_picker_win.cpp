@@ -284,7 +284,7 @@ void OpenScreenPicker(HWND owner)
     }
     // The screen is frozen first, so neither the picker nor anything the
     // sound causes is in the picture.
-    PlaySnapSound();
+    PlaySnapSound(SnapSettings.sound != 0);
     g_picker.window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, PICKER_CLASS, PICKER_CAPTION, WS_POPUP,
                                       g_picker.desktop.left, g_picker.desktop.top,
                                       g_picker.desktop.right - g_picker.desktop.left,

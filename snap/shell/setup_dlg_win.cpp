@@ -74,6 +74,7 @@ BOOL OnInitDialog(HWND dlg)
     // The sound box lies inside the destination ids, so the radio call above
     // has just cleared it: set it afterwards.
     CheckDlgButton(dlg, IDC_SETUP_SOUND, SnapSettings.sound ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dlg, IDC_SETUP_EDIT, SnapSettings.edit ? BST_CHECKED : BST_UNCHECKED);
     if (SnapSettings.destination != Printer)
         EnableWindow(GetDlgItem(dlg, IDC_SETUP_PAGESETUP), FALSE);
 
@@ -87,12 +88,9 @@ bool IsChecked(HWND dlg, int id)
     return IsDlgButtonChecked(dlg, id) == BST_CHECKED;
 }
 
-// Tells why the entry is refused and puts the focus on it.
 bool Refuse(HWND dlg, int id, const char *text)
 {
-    ShowRefusal(dlg, text);
-    SetFocus(GetDlgItem(dlg, id));
-    SendDlgItemMessageA(dlg, id, EM_SETSEL, 0, -1);
+    RefuseEntry(dlg, id, text);
     return false;
 }
 
@@ -150,6 +148,7 @@ bool OnOk(HWND dlg)
                                : IsChecked(dlg, IDC_SETUP_TOPRINTER) ? Printer
                                                                      : Clipboard;
     SnapSettings.sound = IsChecked(dlg, IDC_SETUP_SOUND) ? 1 : 0;
+    SnapSettings.edit = IsChecked(dlg, IDC_SETUP_EDIT) ? 1 : 0;
     SnapSettings.hotKeyCode = hotKey;
     ChoicesToSettings(g_keyChoices);
     EndDialog(dlg, 1);

@@ -15,8 +15,6 @@ enum {
     SIGNON_STARTUP_MS = 3000
 };
 
-static const char HELP_FILE[] = "tamblit95.hlp";
-
 // The buttons of the full form, hidden in the start-up form.
 static const int SIGNON_BUTTONS[] = {IDOK, IDC_SIGNON_SETUP, IDC_SIGNON_HELP, IDC_SIGNON_EXIT};
 
@@ -157,7 +155,10 @@ BOOL CALLBACK SignOnDlgProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam
 
 void ShowSignOnDialog(HWND owner, BOOL startupForm)
 {
-    if (g_hwndOpenDialog) {
+    // A box dismissed while a dialog nested in its loop (a snapshot's Save
+    // dialog) still runs is hidden, but its loop only ends after that one:
+    // bringing it forward would show nothing, so a new box opens.
+    if (g_hwndOpenDialog && IsWindowVisible(g_hwndOpenDialog)) {
         // One of each: a box already up (or the Setup or Page Setup dialog
         // in front of it) comes forward. A start-up box asked for from the
         // tray stays up with its buttons, as a box opened there would.

@@ -10,6 +10,7 @@
 #include "snap/settings/snap_settings.h"
 #include "snap/common/app_state_win.h"
 #include "snap/shell/area_picker_win.h"
+#include "snap/shell/editor_win.h"
 #include "snap/shell/hotkey_keys.h"
 #include "snap/shell/hotkey_win.h"
 #include "snap/shell/tray_win.h"
@@ -128,9 +129,9 @@ void OnSnapHotKey(HWND hwnd, WPARAM id)
     g_held[index] = true;
     SetTimer(hwnd, HELD_TIMER_ID, HELD_POLL_MS, NULL);
 
-    // A press while a snapshot prints is dropped rather than started inside
-    // the print's dialogs.
-    if (PrintInProgress())
+    // A press while a snapshot prints, or while one is being marked, is
+    // dropped rather than started inside it.
+    if (PrintInProgress() || SnapshotEditorOpen())
         return;
     if (g_waitingKey >= 0) {
         // The same key again calls the wait off; another waits its turn.

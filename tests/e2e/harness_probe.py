@@ -312,10 +312,12 @@ class Probe:
         """Formats on the Windows clipboard (list of dict(id, name)) and its CF_TEXT."""
         return self._check("clipboard")
 
-    def clipboard_dib(self) -> "Bmp | None":
-        """The clipboard's CF_DIB as a BMP (file header added), or None."""
+    def clipboard_dib(self, bitmap: bool = False) -> "Bmp | None":
+        """The clipboard's CF_DIB as a BMP (file header added), or None; with
+        ``bitmap``, its CF_BITMAP read as a 24-bit BMP."""
         out = self._wine.tmp / f"clip-{next(_counter)}.bmp"
-        data = self._check("clipboard", "--path", self._wine.winpath(out))
+        data = self._check("clipboard", "--path", self._wine.winpath(out),
+                           *(["--value", "bitmap"] if bitmap else []))
         try:
             return read_bmp(out) if data.get("dib_written") else None
         finally:

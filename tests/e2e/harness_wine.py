@@ -143,7 +143,7 @@ class WineProcess:
 _BUILTINS = {"reg", "regedit", "cmd", "notepad", "wineboot", "winecfg", "explorer", "start",
              "control", "taskmgr", "winver", "wordpad", "rundll32", "msiexec", "cacls",
              "attrib", "xcopy", "whoami", "hostname", "ipconfig", "net", "tasklist", "taskkill",
-             "uninstaller"}
+             "uninstaller", "winefile", "winemine"}
 
 
 _WINE_SERVICES = {"services.exe", "winedevice.exe", "plugplay.exe", "svchost.exe", "rpcss.exe",

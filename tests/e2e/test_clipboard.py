@@ -1,9 +1,11 @@
 """Snapshots to the clipboard, read back by an X client (xclip, to which Wine
-offers the CF_DIB as image/bmp) and by the probe's list of Windows formats."""
+offers the CF_DIB as image/bmp and the registered "PNG" as image/png) and by
+the probe's list of Windows formats."""
 
 import pytest
 
 from harness import compare_to_pattern, read_bmp
+from png_reading import PngRows, read_png
 from test_resident import exit_program, fresh_settings, start_resident
 from test_snapshot_file import ERROR_CAPTION, INFO_CAPTION, Snap
 
@@ -18,7 +20,7 @@ DEMO_ROWS = [[(255, 0, 0), (0, 255, 0), (0, 0, 255)],
     ("wine8", 8, 1, [CF_BITMAP, CF_PALETTE, CF_DIB]),
     ("wine8", 24, 0, [CF_BITMAP, CF_DIB]),
 ])
-def test_snapshot_is_pasted_pixel_for_pixel(request, wine_name, bpp, owner, formats):
+def test_snapshot_is_pasted_pixel_for_pixel(request, tmp_path, wine_name, bpp, owner, formats):
     wine = request.getfixturevalue(wine_name)
     wine.probe.clear_clipboard()
     pattern = wine.start_pattern(30, 20, 240, 180, cell=10)
@@ -28,13 +30,21 @@ def test_snapshot_is_pasted_pixel_for_pixel(request, wine_name, bpp, owner, form
 
     # Read while the program that placed the data still runs. Wine adds
     # CF_DIBV5, made from the CF_DIB, after the formats placed.
-    listed = [f["id"] for f in wine.probe.clipboard()["formats"]]
-    assert listed == formats + [CF_DIBV5]
+    listed = [f["id"] if f["id"] < 0xC000 else f["name"] for f in wine.probe.clipboard()["formats"]]
+    assert listed == formats + ["PNG", CF_DIBV5]
     pasted = read_bmp(wine.x_clipboard("image/bmp"))
     row = (151 * bpp // 8 + 3) // 4 * 4
     assert (pasted.width, pasted.height, pasted.bpp, pasted.top_down) == (151, 101, bpp, False)
     assert pasted.file_size == 14 + 40 + (1024 if bpp == 8 else 0) + row * 101
     assert compare_to_pattern(pasted, (left, top), pattern.rect) == []
+
+    # The PNG file holds the same pixels, indexed at 8 bits.
+    png_path = tmp_path / "pasted.png"
+    png_path.write_bytes(wine.x_clipboard("image/png"))
+    png = read_png(png_path)
+    assert (png.size, png.mode) == ((151, 101), "P" if bpp == 8 else "RGB")
+    rows = PngRows(png)
+    assert all(rows.row(y) == pasted.row(y) for y in range(101))
 
     wine.probe.answer_message_box(INFO_CAPTION)
     assert snap.result() == 0
@@ -65,6 +75,8 @@ def test_hot_key_puts_the_active_window_on_the_clipboard(wine):
     wine.press_keys("ctrl+shift+s", window="Clipboard Pattern")
     assert wine.probe.message_box_text(INFO_CAPTION, timeout=20) == "Snapshot copied to Clipboard."
     pasted = read_bmp(wine.x_clipboard("image/bmp"))
+    # Opened for the main window: with no owner the clipboard may refuse the data.
+    assert wine.probe.clipboard()["owner"] == wine.probe.find_window(cls="tamblit95")["hwnd"]
     assert (pasted.width, pasted.height, pasted.bpp) == (301, 155, 24)
     assert compare_to_pattern(pasted, (123, 211), pattern.rect) == []
     wine.probe.answer_message_box(INFO_CAPTION)

@@ -15,6 +15,7 @@ JUMPS = [
     ("Selecting an area", "Selecting an area"),
     ("The Setup dialog", "The Setup dialog"),
     ("Installing and removing Tamblit 95", "Installing and removing Tamblit 95"),
+    ("Marking a snapshot before it goes out", "Marking a snapshot before it goes out"),
 ]
 
 

@@ -198,7 +198,12 @@ def test_key_again_freezes_the_preview_itself_and_previews_leave_no_gdi_object(w
     wine.wait_for(lambda: x_cursor(wine.display.name) == RUBBERBAND, 15, "the selection cursor")
     left, top, right, bottom = window["rect"]
     shown = wine.probe.capture(left, top, right - left, bottom - top)
+    # The model's picture of where the window is: the desktop behind it
+    # until the new image, holding the window, is painted there.
+    modelled = (mx + left // 2, my + top // 2, (right - left) // 2, (bottom - top) // 2)
+    old_model = wine.probe.capture(*modelled).data
     wine.probe.keys(HOT_KEY)
+    wine.wait_for(lambda: wine.probe.capture(*modelled).data != old_model, 15, "the new image painted")
     # A band over the model's picture of the preview window, even-aligned.
     a = ((left + 1) // 2, (top + 1) // 2)
     b = (right // 2, bottom // 2)
@@ -284,4 +289,43 @@ def test_last_area_key_picks_one_when_none_is_kept_and_takes_it_again_after_a_re
     assert (second.width, second.height) == (first.width, first.height) == (100, 110)
     assert compare_to_pattern(second, (60, 80), pattern.rect) == []
     assert not main_window(wine)["visible"]
+    exit_program(wine, proc)
+
+
+WM_CANCELMODE = 0x001F
+
+
+def test_lost_mouse_leaves_no_band_nor_cursor_and_the_next_drag_is_exact(wine):
+    folder, _ = fresh_settings(wine, source="Selected")
+    proc = start_resident(wine)
+    pattern = wine.start_pattern(*PATTERN, title="Preview Pattern")
+    screen = wine.probe.screen()
+    before = wine.probe.capture(0, 0, screen["width"], screen["height"])
+
+    _, (mx, my) = open_preview(wine)
+    wine.wait_for(lambda: frame_drawn(wine, mx, my), 15, "the preview to be painted")
+    edge = (mx + 20, my + 20, 60, 1)
+    plain = wine.probe.capture(*edge).row(0)
+    wine.display.move_pointer(mx + 15, my + 20)
+    wine.display.xdotool("mousedown", 1)
+    wine.display.move_pointer(mx + 100, my + 80)
+    wine.wait_for(lambda: wine.probe.capture(*edge).row(0) != plain, 15, "the band on the model")
+
+    # As Wine sends it when the X focus moves to another window.
+    wine.probe.post(WM_CANCELMODE, cls=MAIN_CLASS)
+    wine.wait_for(lambda: main_window(wine)["capture"] == 0, 15, "the mouse given back")
+    wine.wait_for(lambda: wine.probe.capture(*edge).row(0) == plain, 15, "the band taken off")
+    assert x_cursor(wine.display.name) != RUBBERBAND
+    wine.display.xdotool("mouseup", 1)
+    assert main_window(wine)["visible"] and list(folder.iterdir()) == []
+
+    # The preview is still up; a new press takes the mouse again.
+    drag(wine, (mx + 15, my + 20), (mx + 100, my + 80))
+    bmp = read_bmp(save_snapshot(wine, folder, "after.bmp"))
+    assert (bmp.width, bmp.height) == (170, 120)
+    assert compare_to_pattern(bmp, (30, 40), pattern.rect) == []
+    for y, row in enumerate(screen_rows(before, (30, 40, 200, 160))):
+        assert bmp.row(y) == row, f"row {y}"
+    wait_closed(wine)
+    assert_preview_finished(wine)
     exit_program(wine, proc)

@@ -267,6 +267,25 @@ def test_tray_left_click_opens_the_full_sign_on_and_right_click_nothing(
     exit_program(wine, proc)
 
 
+def test_sign_on_dismissed_under_a_nested_save_dialog_comes_back_visible(wine):
+    folder, _ = fresh_settings(wine)
+    proc = start_resident(wine)
+    box = open_full_sign_on(wine)
+    # The key is handled inside the box's loop; its Save dialog has no owner,
+    # so the box can still be closed while the dialog runs.
+    wine.probe.keys("ctrl+shift+s")
+    wine.probe.wait_window(caption="Save Snapshot", cls=DIALOG, visible=True, timeout=30)
+    wine.probe.press(IDOK, ctlclass="Button", hwnd=box["hwnd"])
+    wine.wait_for(lambda: not wine.probe.find_window(hwnd=box["hwnd"])["visible"], 15, "the box hidden")
+
+    again = open_full_sign_on(wine, by_message=True)
+    assert again["hwnd"] != box["hwnd"]
+    wine.probe.press(IDOK, ctlclass="Button", hwnd=again["hwnd"])
+    wine.probe.save_dialog_answer(folder / "nested.bmp", caption="Save Snapshot", timeout=30)
+    assert wine.probe.answer_message_box(CAPTION, timeout=30) == "Snapshot file created."
+    exit_program(wine, proc)
+
+
 def test_exit_frees_the_hot_key_and_ends_with_code_zero(wine):
     fresh_settings(wine)
     proc = start_resident(wine)

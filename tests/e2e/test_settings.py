@@ -6,10 +6,9 @@ import pytest
 from dialog_keys import focused_id, ink_right_gap, keys_reach, press, tab_order
 from settings_dialogs import (
     DEFAULTS, DIALOG, IDCANCEL, IDOK, ID_24BIT, ID_8BIT, ID_ACTIVEWINDOW, ID_BOTTOM, ID_DIRECTORY,
-    ID_FULLSCREEN, ID_HOTKEY, ID_KEYS, ID_LEFT, ID_PAGESETUP, ID_PICKSCREEN, ID_RIGHT, ID_SAVE,
-    ID_SELECTABLE,
-    ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER, KEYS_SAVED_UNSET, MARGINS_CAPTION,
-    SETTINGS, SetupRun,
+    ID_EDIT, ID_FULLSCREEN, ID_HOTKEY, ID_KEYS, ID_LEFT, ID_PAGESETUP, ID_PICKSCREEN, ID_RIGHT,
+    ID_SAVE, ID_SELECTABLE, ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER,
+    KEYS_SAVED_UNSET, MARGINS_CAPTION, SETTINGS, SetupRun,
     margin_texts, parse_record, stored_values)
 
 
@@ -93,6 +92,7 @@ def test_save_writes_every_value_and_closes_with_one(wine24):
         "Source\\Picker": ("REG_SZ", "Model"),
         "Destination\\Device": ("REG_SZ", "Clipboard"),
         "Preferences\\Sound": ("REG_SZ", "On"),
+        "Preferences\\Edit": ("REG_SZ", "Off"),
         "PageSetup\\LeftMargin": ("REG_DWORD", 125),
         "PageSetup\\TopMargin": ("REG_DWORD", 50),
         "PageSetup\\RightMargin": ("REG_DWORD", 50),
@@ -235,14 +235,15 @@ def test_keyboard_reaches_every_control_in_reading_order(wine24):
     hwnd = setup.window["hwnd"]
     assert focused_id(setup.probe, hwnd) == ID_DIRECTORY
     # 8-Bit is disabled on this display; a radio group is entered at its checked button.
-    tab_order(wine, hwnd, [IDOK, IDCANCEL, ID_SAVE, ID_KEYS, ID_24BIT, ID_FULLSCREEN, ID_SOUND, ID_HOTKEY,
-                           ID_TOPRINTER, ID_PAGESETUP, ID_DIRECTORY])
+    tab_order(wine, hwnd, [IDOK, IDCANCEL, ID_SAVE, ID_KEYS, ID_24BIT, ID_FULLSCREEN, ID_SOUND, ID_EDIT,
+                           ID_HOTKEY, ID_TOPRINTER, ID_PAGESETUP, ID_DIRECTORY])
     # Each underlined letter leads to its own control (the hot key box takes
     # every key it gets, so Tab leaves it first).
     keys_reach(wine, hwnd, [("alt+h", ID_HOTKEY), ("Tab", ID_TOPRINTER), ("alt+d", ID_DIRECTORY),
                             ("alt+w", ID_ACTIVEWINDOW), ("alt+a", ID_SELECTABLE),
                             ("alt+l", ID_TOCLIPBOARD), ("alt+k", ID_TOFILE), ("alt+p", ID_TOPRINTER),
-                            ("alt+n", ID_SOUND), ("alt+2", ID_24BIT), ("alt+f", ID_FULLSCREEN)])
+                            ("alt+n", ID_SOUND), ("alt+b", ID_EDIT), ("alt+2", ID_24BIT),
+                            ("alt+f", ID_FULLSCREEN)])
 
     press(wine, hwnd, "alt+g")
     page = setup.probe.wait_window(caption=MARGINS_CAPTION, cls=DIALOG, visible=True, timeout=15)

@@ -122,6 +122,7 @@ def test_save_writes_every_value_in_its_form(wine24):
         "HotKey\\Code": ("REG_SZ", "0x04A1"),
         "Format\\FileType": ("REG_SZ", "BMP"),  # the type saved last: none yet
         "Source\\Picker": ("REG_SZ", "Screen"),
+        "Preferences\\Edit": ("REG_SZ", "Off"),
         **KEYS_SAVED_UNSET,
     }
     assert wine.reg_values(SETTINGS) == {}  # nothing in the settings key itself

@@ -63,6 +63,9 @@ TEST(FitSnapshotOnPage, NaturalSizeShrunkToTheArea)
         {100, 1000, {2400, 3200, 300, 600}, 96, 96, a4ish, {290, 2900}},
         // An area of width 0 leaves no picture.
         {640, 480, PAGE_300DPI, 96, 96, {1200, 150, 0, 2900}, {0, 0}},
+        // Far wider than tall, or the reverse: one line is kept, never none.
+        {30000, 1, PAGE_300DPI, 96, 96, a4ish, {2100, 1}},
+        {1, 40000, PAGE_300DPI, 96, 96, a4ish, {1, 2900}},
     };
     for (const Case &c : cases) {
         PrintSize size = FitSnapshotOnPage(c.width, c.height, c.device, c.screenX, c.screenY, c.area);

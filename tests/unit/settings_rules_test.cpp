@@ -79,6 +79,7 @@ TEST(SettingsSchema, NothingStoredGivesEveryDefault)
         EXPECT_EQ(r.hotKeyCode, 0x0353);
         EXPECT_EQ(r.fileType, BitmapFile);
         EXPECT_EQ(r.picker, ModelPicker);
+        EXPECT_EQ(r.edit, 0);
         // The new choices keep a first start as it was: no key, no wait, no pointer.
         for (uint16_t key : r.kindKeys)
             EXPECT_EQ(key, 0);
@@ -108,6 +109,7 @@ TEST(SettingsSchema, SavedFormsAndRestartRestoreEveryField)
     r.pointer = 1;
 
     r.picker = ScreenPicker;
+    r.edit = 1;
 
     FakeRegistry reg = Save(r);
     EXPECT_EQ(reg["Source\\Picker"].text, "Screen");
@@ -122,6 +124,7 @@ TEST(SettingsSchema, SavedFormsAndRestartRestoreEveryField)
     EXPECT_EQ(reg["Source\\Area"].text, "Selected");
     EXPECT_EQ(reg["Destination\\Device"].text, "Clipboard");
     EXPECT_EQ(reg["Preferences\\Sound"].text, "Off");
+    EXPECT_EQ(reg["Preferences\\Edit"].text, "On");
     EXPECT_EQ(reg["HotKey\\Code"].text, "0x04A1");
     EXPECT_EQ(reg["PageSetup\\LeftMargin"].number, 0xFFFFFFE7u);
     EXPECT_EQ(reg["Format\\BitsPerPixel"].number, 24u);
@@ -148,6 +151,7 @@ TEST(SettingsSchema, SavedFormsAndRestartRestoreEveryField)
     EXPECT_EQ(back.hotKeyCode, 0x04A1);
     EXPECT_EQ(back.fileType, PngFile);
     EXPECT_EQ(back.picker, ScreenPicker);
+    EXPECT_EQ(back.edit, 1);
     EXPECT_EQ(back.kindKeys[KeyFullScreen], 0x0646);
     EXPECT_EQ(back.kindKeys[KeyArea], 0);
     EXPECT_EQ(back.kindKeys[KeyLastArea], 0x002C);

@@ -198,6 +198,6 @@ TEST(SetupSwitches, RemovalAndSilentInEitherCaseAndOrder)
     EXPECT_EQ(SizeInKilobytes(0), 0ul);
     EXPECT_EQ(SizeInKilobytes(1), 1ul);
     EXPECT_EQ(SizeInKilobytes(2048), 2ul);
-    EXPECT_TRUE(EqualIgnoringCase("C:\\Program Files\\SETUP.EXE", "c:\\program files\\setup.exe"));
-    EXPECT_FALSE(EqualIgnoringCase("C:\\setup.exe", "C:\\setup.ex"));
+    EXPECT_TRUE(EqualIgnoringAsciiCase("C:\\Program Files\\SETUP.EXE", "c:\\program files\\setup.exe"));
+    EXPECT_FALSE(EqualIgnoringAsciiCase("C:\\setup.exe", "C:\\setup.ex"));
 }

@@ -12,9 +12,11 @@ TEST(SnapResultMessage, CancelOkKeptAsideAndOutOfRangeShowNothing)
     EXPECT_EQ(SnapResultMessage(-2), nullptr);
 }
 
-TEST(SnapResultMessage, NoDisplayReadsAsPrintFailure)
+TEST(SnapResultMessage, NoDisplayReadsAsPrintFailureButAFreezeSaysSo)
 {
     EXPECT_STREQ(SnapResultMessage(NoDisplay), SnapResultMessage(PrintFailed));
+    EXPECT_STRNE(SnapResultMessage(FreezeFailed), SnapResultMessage(PrintFailed));
+    EXPECT_NE(strstr(SnapResultMessage(FreezeFailed), "freeze"), nullptr);
 }
 
 TEST(SnapResultMessage, SpoolerDiskFullKeepsTwoBlanksAfterFile)

@@ -30,6 +30,39 @@ static DWORD PackedDibHeaderSize(const BITMAPINFOHEADER* bih, SIZE_T total) {
     return bih->biSize + masks + colours * sizeof(RGBQUAD);
 }
 
+// The CF_BITMAP as a 24-bit BMP file: what a program pasting the
+// device-dependent bitmap gets.
+static bool WriteClipboardBitmap(const char* path) {
+    HBITMAP bitmap = (HBITMAP)GetClipboardData(CF_BITMAP);
+    BITMAP info;
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return false;
+    BITMAPINFOHEADER bih;
+    memset(&bih, 0, sizeof bih);
+    bih.biSize = sizeof bih;
+    bih.biWidth = info.bmWidth;
+    bih.biHeight = info.bmHeight;
+    bih.biPlanes = 1;
+    bih.biBitCount = 24;
+    const DWORD row = ((DWORD)info.bmWidth * 3 + 3) & ~3u, size = row * (DWORD)info.bmHeight;
+    std::string bits(size, '\0');
+    HDC dc = GetDC(NULL);
+    int rows = GetDIBits(dc, bitmap, 0, info.bmHeight, &bits[0], (BITMAPINFO*)&bih, DIB_RGB_COLORS);
+    ReleaseDC(NULL, dc);
+    if (rows != info.bmHeight) return false;
+    BITMAPFILEHEADER fh;
+    memset(&fh, 0, sizeof fh);
+    fh.bfType = 0x4d42;
+    fh.bfOffBits = sizeof fh + sizeof bih;
+    fh.bfSize = fh.bfOffBits + size;
+    HANDLE f = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD n = 0;
+    bool ok = WriteFile(f, &fh, sizeof fh, &n, NULL) && WriteFile(f, &bih, sizeof bih, &n, NULL) &&
+              WriteFile(f, bits.data(), size, &n, NULL) && n == size;
+    CloseHandle(f);
+    return ok;
+}
+
 int CmdClipboard(const Options& o) {
     if (!OpenClipboardPatiently(o.timeout)) return Fail(o, kFailed, "clipboard is busy");
     Json j;
@@ -45,6 +78,7 @@ int CmdClipboard(const Options& o) {
         j.end('}');
     }
     j.end(']');
+    j.knum("owner", (long long)(DWORD_PTR)GetClipboardOwner());
     HANDLE text = GetClipboardData(CF_TEXT);
     if (text) {
         const char* p = (const char*)GlobalLock(text);
@@ -55,7 +89,9 @@ int CmdClipboard(const Options& o) {
         }
     }
     bool written = false;
-    HANDLE dib = o.path.empty() ? NULL : GetClipboardData(CF_DIB);
+    const bool bitmap = o.value == "bitmap" && !o.path.empty();
+    if (bitmap) written = WriteClipboardBitmap(o.path.c_str());
+    HANDLE dib = o.path.empty() || bitmap ? NULL : GetClipboardData(CF_DIB);
     if (dib) {
         const BYTE* p = (const BYTE*)GlobalLock(dib);
         SIZE_T size = GlobalSize(dib);

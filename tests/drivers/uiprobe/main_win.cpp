@@ -43,6 +43,7 @@
 //   textfit --value FACE,POINTS   each label's and button's text measured in
 //                            that font against its control's size
 //   clipboard [--path F]     formats on the clipboard, CF_TEXT, and CF_DIB
+//   clipboard --value bitmap --path F   the CF_BITMAP instead, read to a 24-bit BMP
 //                            written to F as a BMP file
 //   clipclear                empty the clipboard
 //   regget --key K           values and subkeys of a registry key
