@@ -45,6 +45,9 @@ def drag(wine, start, end, steps: int = 4, held=None) -> None:
     is handled before the next, and ``held()`` runs before the release."""
     d = wine.display
     d.move_pointer(*start)
+    # Pressed only once the move is handled: a press that Wine reads before
+    # it lands where the pointer was, which may be outside the model.
+    _handled(wine, start)
     d.xdotool("mousedown", 1)
     for i in range(1, steps + 1):
         point = (start[0] + (end[0] - start[0]) * i // steps,
