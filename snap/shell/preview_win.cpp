@@ -92,13 +92,29 @@ static void DropFrozenBitmap()
     PreviewState.frozenBitmap = NULL;
 }
 
-// The band is drawn by inversion straight onto the screen, so a second
-// identical call erases it and nothing underneath has to repaint.
-static void InvertBand()
+// The band is drawn by inversion, so a second identical call erases it and
+// nothing underneath has to repaint. Over the preview window it is drawn
+// through the window's own DC, in order with the window's painting: drawn
+// through the screen's DC it could reach the display before pixels the
+// window painted just earlier (the magnifier moving away), which then cover
+// it, and erasing it would leave that part of the old band behind.
+static void InvertBand(HWND hwnd)
 {
-    ScreenDcGuard screen;
-    if (screen)
-        DrawFocusRect(screen, &PreviewState.band);
+    RECT window;
+    GetWindowRect(hwnd, &window);
+    {
+        ScreenDcGuard screen;
+        if (screen) {
+            ExcludeClipRect(screen, window.left, window.top, window.right, window.bottom);
+            DrawFocusRect(screen, &PreviewState.band);
+        }
+    }
+    if (HDC dc = GetWindowDC(hwnd)) {
+        RECT inWindow = PreviewState.band;
+        OffsetRect(&inWindow, -window.left, -window.top);
+        DrawFocusRect(dc, &inWindow);
+        ReleaseDC(hwnd, dc);
+    }
 }
 
 // Captures the mouse for the selection and shows its cursor; returns the
@@ -126,7 +142,7 @@ void OpenPreview(HWND hwnd)
     // A band half drawn belongs to the old image and would be frozen into
     // the new one.
     if (PreviewState.dragging)
-        InvertBand();
+        InvertBand(hwnd);
     PreviewState.dragging = FALSE;
     RECT desktop;
     HBITMAP frozen;
@@ -280,11 +296,9 @@ static void MoveBandTo(HWND hwnd, POINT p)
 {
     if (!PreviewState.active)
         return;
-    ScreenDcGuard screen;
-    const bool band = PreviewState.dragging && screen;
-    if (band)
-        DrawFocusRect(screen, &PreviewState.band);
-    if (PreviewState.dragging) {
+    const BOOL band = PreviewState.dragging;
+    if (band) {
+        InvertBand(hwnd);
         const PreviewPoint anchor = {PreviewState.anchor.x, PreviewState.anchor.y};
         const PreviewPoint cursor = {p.x, p.y};
         ScreenRect r = RubberBand(anchor, cursor);
@@ -292,7 +306,7 @@ static void MoveBandTo(HWND hwnd, POINT p)
     }
     MoveMagnifier(hwnd, p);
     if (band)
-        DrawFocusRect(screen, &PreviewState.band);
+        InvertBand(hwnd);
 }
 
 void OnPreviewMouseMove(HWND hwnd)
@@ -320,10 +334,10 @@ static RECT BandInImage(HWND hwnd)
 
 // Takes the band off the screen and gives the cursor and the mouse back; the
 // window stays up with its frozen image until the caller is done with it.
-static void EndSelection()
+static void EndSelection(HWND hwnd)
 {
     if (PreviewState.dragging)
-        InvertBand();
+        InvertBand(hwnd);
     PreviewState.dragging = FALSE;
     PreviewState.active = FALSE;
     SetCursor(PreviewState.savedCursor);
@@ -339,7 +353,7 @@ void OnPreviewMouseLost(HWND hwnd, HWND newCapture)
         return;
     PreviewState.captured = FALSE;
     if (PreviewState.dragging)
-        InvertBand();
+        InvertBand(hwnd);
     PreviewState.dragging = FALSE;
     if (PreviewState.magnifierShown) {
         PreviewState.magnifierShown = FALSE;
@@ -357,7 +371,7 @@ void OnPreviewButtonUp(HWND hwnd, LPARAM lParam)
     // The band ends where the button was let go, as the release says: the
     // last move may not have come before it.
     MoveBandTo(hwnd, ButtonPoint(hwnd, lParam));
-    EndSelection();
+    EndSelection(hwnd);
     MoveMagnifier(hwnd, ButtonPoint(hwnd, lParam));
 
     if (!IsRectEmpty(&PreviewState.band)) {
@@ -382,7 +396,7 @@ void ClosePreview(HWND hwnd)
     if (PreviewState.delivering)
         return;
     if (PreviewState.active)
-        EndSelection();
+        EndSelection(hwnd);
     ShowWindow(hwnd, SW_HIDE);
     DropFrozenBitmap();
 }

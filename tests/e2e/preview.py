@@ -31,20 +31,33 @@ def model_origin(window: dict, screen: dict) -> tuple[int, int]:
             cy + (ch - screen["height"] // SCALE) // 2)
 
 
-def drag(wine, start, end, steps: int = 4) -> None:
+def _handled(wine, point) -> None:
+    """Wine has the pointer at ``point`` and the program has read its queue
+    since (a message it must answer)."""
+    wine.wait_for(lambda: tuple(wine.probe.screen()["cursor"]) == tuple(point), 10,
+                  f"Wine's pointer at {point}")
+    main_window(wine)
+
+
+def drag(wine, start, end, steps: int = 4, held=None) -> None:
     """Left button down at ``start``, moved in a few steps to ``end`` and
-    released there: real X events, as from a mouse."""
+    released there: real X events, as from a mouse. With ``held`` each step
+    is handled before the next, and ``held()`` runs before the release."""
     d = wine.display
     d.move_pointer(*start)
+    # Pressed only once the move is handled: a press that Wine reads before
+    # it lands where the pointer was, which may be outside the model.
+    _handled(wine, start)
     d.xdotool("mousedown", 1)
     for i in range(1, steps + 1):
-        d.move_pointer(start[0] + (end[0] - start[0]) * i // steps,
-                       start[1] + (end[1] - start[1]) * i // steps)
-    # Released only once Wine has the pointer at the end and the program has
-    # read its queue since (a message it must answer): otherwise Wine now and
-    # then hands over the release before the last move, and the band stops
-    # one step short.
-    wine.wait_for(lambda: tuple(wine.probe.screen()["cursor"]) == tuple(end), 10,
-                  f"Wine's pointer at {end}")
-    main_window(wine)
+        point = (start[0] + (end[0] - start[0]) * i // steps,
+                 start[1] + (end[1] - start[1]) * i // steps)
+        d.move_pointer(*point)
+        if held:
+            _handled(wine, point)
+    # Released only once the last move is handled: otherwise Wine now and
+    # then hands over the release before it, and the band stops one step short.
+    _handled(wine, end)
+    if held:
+        held()
     d.xdotool("mouseup", 1)

@@ -64,11 +64,21 @@ DRAGS = [
     ("from lower right to upper left", (100, 80), (15, 20), (30, 40, 200, 160), ""),
     ("click without a move", (50, 50), (50, 50), None, ""),
     ("purely horizontal", (10, 40), (120, 40), None, ""),
-    ("the whole model", (0, 0), (512, 384), (0, 0, 1024, 768), ""),
+    ("the whole model, in steps", (0, 0), (512, 384), (0, 0, 1024, 768), "steps"),
     ("from above the model, over the text", (30, -25), (90, 60), (60, -50, 180, 120), ""),
     ("screen changed after the key", (15, 20), (100, 80), (30, 40, 200, 160), "changed"),
     ("to the clipboard", (15, 20), (100, 80), (30, 40, 200, 160), "clipboard"),
 ]
+
+
+def one_band(wine, plain, rect) -> bool:
+    """Of the model at ``rect``, only the band's dotted outline along its
+    edges, whole, differs from the picture ``plain`` of it without a band."""
+    shot = wine.probe.capture(*rect)
+    w, h = rect[2:]
+    changed = {(x, y) for y in range(h)
+               for x, (a, b) in enumerate(zip(shot.row(y), plain.row(y))) if a != b}
+    return all(x in (0, w - 1) or y in (0, h - 1) for x, y in changed) and len(changed) >= w + h - 4
 
 
 # Files of the same rectangle taken by earlier cases of the drag test: the two
@@ -91,13 +101,24 @@ def test_drag_snaps_the_band_of_the_frozen_screen(wine, what, start, end, expect
     screen = wine.probe.screen()
     before = wine.probe.capture(0, 0, screen["width"], screen["height"])
 
+    held = None
+    if extra == "steps":
+        # Off the model, so that no magnifier is in its plain picture.
+        wine.display.move_pointer(screen["width"] - 1, screen["height"] - 1)
     window, (mx, my) = open_preview(wine)
+    if extra == "steps":
+        # Each step moves the band's corner past where the magnifier was:
+        # nothing of an earlier band may stay behind, nor the last one lack a piece.
+        model = (mx, my, screen["width"] // 2, screen["height"] // 2)
+        wine.wait_for(lambda: frame_drawn(wine, mx, my), 15, "the preview to be painted")
+        plain = wine.probe.capture(*model)
+        held = lambda: wine.wait_for(lambda: one_band(wine, plain, model), 10, "one band alone")  # noqa: E731
     if extra == "changed":
         # Another pattern, of other cells, now covers the first one on screen.
         wine.start_pattern(*PATTERN, cell=7, title="Changed Pattern")
         live = wine.probe.capture(*PATTERN)
         assert compare_to_pattern(live, PATTERN[:2], PATTERN, cell=7) == []
-    drag(wine, (mx + start[0], my + start[1]), (mx + end[0], my + end[1]))
+    drag(wine, (mx + start[0], my + start[1]), (mx + end[0], my + end[1]), held=held)
 
     if expected is None:
         # A Save dialog would keep the preview up until answered.
