@@ -16,7 +16,9 @@ enum {
     EDITOR_TEXT_LIMIT = 256,       // characters of one text mark, terminator included
     EDITOR_DEFAULT_WIDTH = 3,      // pixels
     EDITOR_TOOLBAR_HEIGHT = 30,    // pixels above the canvas
-    WM_EDITOR_ADD_TIPS = WM_USER + 230
+    WM_EDITOR_ADD_TIPS = WM_USER + 230,
+    EDITOR_PREPARE_TIMER = 30,     // at the main window: the next editor built ahead
+    EDITOR_PREPARE_DELAY = 500     // ms after one closes, once its snapshot is on its way
 };
 
 struct EditorState {

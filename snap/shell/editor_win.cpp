@@ -194,7 +194,9 @@ static void PlaceFrame(HWND frame)
                FALSE);
 }
 
-static bool OpenWindow(HINSTANCE instance)
+// The frame with its toolbar, canvas and tooltips, hidden: what a snapshot
+// needs of it before its first paint is then only its size and its picture.
+static bool BuildWindow(HINSTANCE instance)
 {
     WNDCLASSA wc;
     ZeroMemory(&wc, sizeof wc);
@@ -213,7 +215,54 @@ static bool OpenWindow(HINSTANCE instance)
     if (!g_edit.frame || !CreateEditorToolbar(g_edit.frame))
         return false;
     g_edit.canvas = CreateEditorCanvas(g_edit.frame, instance);
-    if (!g_edit.canvas)
+    return g_edit.canvas != NULL;
+}
+
+static void SetDefaults()
+{
+    g_edit.colour = DEFAULT_COLOUR;
+    g_edit.width = EDITOR_DEFAULT_WIDTH;
+    g_edit.tool = TOOL_RECTANGLE;
+    g_edit.outcome = EditClosed;
+}
+
+static void DropWindow()
+{
+    if (g_edit.frame)
+        DestroyWindow(g_edit.frame);
+    ZeroMemory(&g_edit, sizeof g_edit);
+}
+
+void PrepareSnapshotEditor()
+{
+    if (g_open || g_edit.frame)
+        return;
+    ZeroMemory(&g_edit, sizeof g_edit);
+    SetDefaults();
+    SetZoomActual(&g_edit.view);  // the canvas is sized meanwhile
+    if (!BuildWindow(g_hInstance)) {
+        DropWindow();
+        return;
+    }
+    // Tooltips too: made now they cost the first paint nothing.
+    AddEditorTooltips(g_edit.frame);
+    // At the size of the whole screen, where most snapshots leave it.
+    g_edit.picture.width = GetSystemMetrics(SM_CXSCREEN);
+    g_edit.picture.height = GetSystemMetrics(SM_CYSCREEN);
+    PlaceFrame(g_edit.frame);
+    g_edit.picture.width = g_edit.picture.height = 0;
+}
+
+void ReleaseSnapshotEditor()
+{
+    if (!g_open)
+        DropWindow();
+}
+
+static bool OpenWindow(HINSTANCE instance)
+{
+    const bool built = g_edit.frame != NULL;
+    if (!built && !BuildWindow(instance))
         return false;
     PlaceFrame(g_edit.frame);
     RECT client;
@@ -227,13 +276,30 @@ static bool OpenWindow(HINSTANCE instance)
     UpdateWindow(g_edit.frame);
     UpdateWindow(g_edit.canvas);
     g_edit.shown = true;
-    PostMessageA(g_edit.frame, WM_EDITOR_ADD_TIPS, 0, 0);
+    if (!built)
+        PostMessageA(g_edit.frame, WM_EDITOR_ADD_TIPS, 0, 0);
     return true;
+}
+
+// Hiding a window can hold the thread for a long while on some systems (the
+// program waits for a window manager's word), destroying it does not: the
+// window goes, and a fresh hidden one is built once the snapshot is out.
+static void CALLBACK PrepareLater(HWND hwnd, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(hwnd, id);
+    if (SnapSettings.edit)
+        PrepareSnapshotEditor();
 }
 
 static void StartState(SnapshotDib *dib)
 {
+    // A window built ahead is kept, fresh as built.
+    const HWND frame = g_edit.frame, canvas = g_edit.canvas, tooltip = g_edit.tooltip, widthBox = g_edit.widthBox;
     ZeroMemory(&g_edit, sizeof g_edit);
+    g_edit.frame = frame;
+    g_edit.canvas = canvas;
+    g_edit.tooltip = tooltip;
+    g_edit.widthBox = widthBox;
     g_edit.dib = dib;
     const BITMAPINFOHEADER &h = *dib->header;
     g_edit.picture.pixels = dib->pixels;
@@ -245,10 +311,7 @@ static void StartState(SnapshotDib *dib)
     SetZoomActual(&g_edit.view);
     g_edit.crop.right = h.biWidth;
     g_edit.crop.bottom = h.biHeight;
-    g_edit.colour = DEFAULT_COLOUR;
-    g_edit.width = EDITOR_DEFAULT_WIDTH;
-    g_edit.tool = TOOL_RECTANGLE;
-    g_edit.outcome = EditClosed;
+    SetDefaults();
     HDC screen = GetDC(NULL);
     if (screen && dib->colorTableSize && (GetDeviceCaps(screen, RASTERCAPS) & RC_PALETTE))
         g_edit.palette = BuildClipboardPalette(dib->header);
@@ -282,13 +345,15 @@ EditOutcome RunSnapshotEditor(SnapshotDib *dib)
     }
     const EditOutcome outcome = g_edit.outcome;
     if (g_edit.frame)
-        DestroyWindow(g_edit.frame);
+        DestroyWindow(g_edit.frame);  // first: a drag it ends still finds its history
     CancelTextFont();
     FreeEditHistory(&g_edit.history);
     if (g_edit.palette)
         DeleteObject(g_edit.palette);
     ZeroMemory(&g_edit, sizeof g_edit);
     g_open = false;
+    if (g_hwndMain)
+        SetTimer(g_hwndMain, EDITOR_PREPARE_TIMER, EDITOR_PREPARE_DELAY, PrepareLater);
     return outcome;
 }
 

@@ -16,5 +16,10 @@ EditOutcome RunSnapshotEditor(SnapshotDib *dib);
 // EditSkipped: what the shell gives the engine as its SnapshotEditor.
 EditOutcome EditSnapshotWhenChosen(SnapshotDib *dib);
 
+// Builds the editor's window ahead, hidden, so that a snapshot only sizes,
+// fills and shows it; released when editing is turned off.
+void PrepareSnapshotEditor();
+void ReleaseSnapshotEditor();
+
 // While an editor is open a hot key takes no second snapshot.
 bool SnapshotEditorOpen();

@@ -31,6 +31,8 @@ static void OnCreate(HWND hwnd)
     // snapshot then costs what every later one does.
     WarmUpSnapshotPath();
     SetSnapshotEditor(EditSnapshotWhenChosen);
+    if (SnapSettings.edit)
+        PrepareSnapshotEditor();
     RegisterSnapHotKeysOrTell(hwnd);
     FixPreviewGeometry(hwnd);
 }

@@ -14,6 +14,7 @@
 #include "snap/common/ansi_text_win.h"
 #include "snap/common/app_state_win.h"
 #include "snap/common/center_window_win.h"
+#include "snap/shell/editor_win.h"
 #include "snap/shell/hotkey_keys.h"
 #include "snap/shell/hotkey_win.h"
 #include "snap/common/message_box_win.h"
@@ -214,6 +215,12 @@ int RunSetupDialog(HWND owner)
     UnregisterSnapHotKeys(g_hwndMain);
     int result = static_cast<int>(DialogBoxParamA(g_hInstance, "SETUP", owner, (DLGPROC)SetupDlgProc, 0));
     g_hwndOpenDialog = owner;
+    if (result > 0) {
+        if (SnapSettings.edit)
+            PrepareSnapshotEditor();
+        else
+            ReleaseSnapshotEditor();
+    }
     RegisterSnapHotKeysOrTell(g_hwndMain);
     return result;
 }
