@@ -85,6 +85,10 @@ class Editor:
         self.folder, _ = fresh_settings(wine, source=source, destination=destination)
         wine.reg_set(SETTINGS + r"\Preferences", "Edit", "On")
         self.proc = start_resident(wine)
+        self.open(source)
+
+    def open(self, source="Window"):
+        wine = self.wine
         pattern = wine.start_pattern(*PATTERN, title="Editor Pattern")
         if source == "Selected":
             # The band over the pattern's half-scale model: the pattern exactly.
@@ -215,6 +219,11 @@ def test_marks_land_on_the_sent_picture_to_the_pixel(request, case):
         wine.probe.wait_gone(caption=EDITOR, cls="TamblitEditSnapshot", timeout=20)
         assert wine.probe.find_window(caption="Save Snapshot", cls="#32770") is None
         assert list(ed.folder.iterdir()) == []
+        # The next snapshot's editor is a fresh one: no marks to discard.
+        ed.open()
+        ed.key("Escape")
+        wine.probe.wait_gone(caption=EDITOR, cls="TamblitEditSnapshot", timeout=20)
+        assert wine.probe.find_window(caption=EDITOR, cls="#32770") is None
         exit_program(wine, ed.proc)
         return
 
