@@ -52,6 +52,7 @@ def report(label, rows):
           f"working set grown by {growth * MB:.1f} MB when open "
           f"({(growth - picture) * MB:+.1f} MB beside the picture: the window's surface, the screen's "
           f"buffer Wine keeps, and its controls; the editor paints from the picture itself)")
+    print(f"     building the editor's window ahead, hidden {fig(col(11))}   (not on the key's path)")
     print(f"     the hidden editor built ahead holds {statistics.median(col(10)) * MB:.1f} MB at idle "
           f"(working set, counted in the growth above)")
     print(f"     sent back whole: {int(sum(col(9)))} of {len(rows)}")

@@ -194,7 +194,7 @@ static void PlaceFrame(HWND frame)
                FALSE);
 }
 
-// The frame with its toolbar, canvas and tooltips, hidden: what a snapshot
+// The frame with its toolbar and canvas, hidden: what a snapshot
 // needs of it before its first paint is then only its size and its picture.
 static bool BuildWindow(HINSTANCE instance)
 {
@@ -244,8 +244,8 @@ void PrepareSnapshotEditor()
         DropWindow();
         return;
     }
-    // Tooltips too: made now they cost the first paint nothing.
-    AddEditorTooltips(g_edit.frame);
+    // Not its tooltips: a window of their own, owned by the frame, they make
+    // its first showing dearer; they come once the picture shows.
     // At the size of the whole screen, where most snapshots leave it.
     g_edit.picture.width = GetSystemMetrics(SM_CXSCREEN);
     g_edit.picture.height = GetSystemMetrics(SM_CYSCREEN);
@@ -261,8 +261,7 @@ void ReleaseSnapshotEditor()
 
 static bool OpenWindow(HINSTANCE instance)
 {
-    const bool built = g_edit.frame != NULL;
-    if (!built && !BuildWindow(instance))
+    if (!g_edit.frame && !BuildWindow(instance))
         return false;
     PlaceFrame(g_edit.frame);
     RECT client;
@@ -276,8 +275,7 @@ static bool OpenWindow(HINSTANCE instance)
     UpdateWindow(g_edit.frame);
     UpdateWindow(g_edit.canvas);
     g_edit.shown = true;
-    if (!built)
-        PostMessageA(g_edit.frame, WM_EDITOR_ADD_TIPS, 0, 0);
+    PostMessageA(g_edit.frame, WM_EDITOR_ADD_TIPS, 0, 0);
     return true;
 }
 
