@@ -2,8 +2,12 @@
 // frozen alone, the picker opened (frozen, its window up and painted on the
 // display), and one pointer move repainted without a button (crosshair,
 // magnifier, window outline) and with a band dragged. Each figure is read
-// once the display has the pixels (a pixel read back from the window waits
-// for them). One line per measurement, in milliseconds:
+// once the X server has the pixels: Wine keeps a window's drawing in memory
+// and sends it to X when the thread looks for messages and finds none, so
+// the bench looks for a message that never comes (which sends whatever is
+// left), then reads a pixel of the screen itself, an X round trip answered
+// only after every earlier drawing request. One line per measurement, in
+// milliseconds:
 //
 //   freeze MS | open MS | move MS | drag MS
 //
@@ -31,12 +35,16 @@ static double NowMs()
     return t.QuadPart * 1000.0 / g_frequency.QuadPart;
 }
 
-// Waits until the display has drawn what the picker sent it.
+enum { WM_NEVER_POSTED = WM_APP + 99 };
+
+// Waits until the X server has drawn everything the picker drew.
 static void ReadBack(POINT p)
 {
-    HDC dc = GetDC(g_picker.window);
-    GetPixel(dc, p.x - g_picker.desktop.left, p.y - g_picker.desktop.top);
-    ReleaseDC(g_picker.window, dc);
+    MSG msg;
+    PeekMessageA(&msg, NULL, WM_NEVER_POSTED, WM_NEVER_POSTED, PM_NOREMOVE);
+    HDC screen = GetDC(NULL);
+    GetPixel(screen, p.x, p.y);
+    ReleaseDC(NULL, screen);
 }
 
 static void Pump()
