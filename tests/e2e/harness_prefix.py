@@ -10,7 +10,8 @@ names another folder, ``TAMBLIT_E2E_CACHE=0`` boots one per session).
 There is no window manager. Wine is told not to leave its windows to one
 (``HKCU\\Software\\Wine\\X11 Driver`` ``Managed=N``): with managed windows and no
 manager, Wine waits 2 s for a window state that never comes each time a dialog
-or box is hidden. ``TAMBLIT_E2E_MANAGED=1`` keeps Wine's default.
+or box is hidden. ``TAMBLIT_E2E_MANAGED=1`` keeps Wine's default. Nor may it
+grab the X pointer (``GrabPointer=N``; see ``start_wine``).
 
 ``make_base_prefix(path, home, log)``, ``cached_base_prefix(session_root,
 home)`` -> Path, ``copy_prefix(src, dst)``, ``start_wine(base, name, display,
@@ -150,6 +151,12 @@ def start_wine(base: Path, name: str, display: Display, root: Path, home: Path,
         # whose mode, unlike the X screen's, can be changed.
         set_user_value(prefix, r"Software\Wine\Explorer", "Desktop", "Default")
         set_user_value(prefix, r"Software\Wine\Explorer\Desktops", "Default", "%dx%d" % desktop)
+    # Wine (10) clips the cursor to a foreground window that covers the only
+    # monitor by grabbing the X pointer; that grab fails on this bare display,
+    # and Wine retries it inside the window's message fetch for ever, so a
+    # full-screen program never gets a message. Without the grab nothing
+    # clips at the X level; Wine still keeps a clip of its own.
+    set_user_value(prefix, r"Software\Wine\X11 Driver", "GrabPointer", "N")
     if display.monitors:
         # Wine reads several monitors from Xinerama only while it does not use
         # RandR (which, with its 32-bit library installed, reports one).
