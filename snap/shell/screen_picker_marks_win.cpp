@@ -9,18 +9,6 @@ static const COLORREF OUTLINE_COLOUR = RGB(0, 120, 215);
 
 ScreenPickerState g_picker;
 
-static PreviewPoint Point(POINT p)
-{
-    const PreviewPoint q = {p.x, p.y};
-    return q;
-}
-
-static ScreenRect Screen(const RECT &r)
-{
-    const ScreenRect s = {r.left, r.top, r.right, r.bottom};
-    return s;
-}
-
 static RECT Rect(const ScreenRect &s)
 {
     RECT r;
@@ -32,19 +20,19 @@ static ScreenRect MonitorAt(POINT p)
 {
     ScreenRect monitors[MAX_DESKTOP_MONITORS];
     for (int i = 0; i < g_picker.layout.monitorCount; ++i)
-        monitors[i] = Screen(g_picker.layout.monitors[i]);
-    const int i = RectIndexAt(monitors, g_picker.layout.monitorCount, Point(p));
-    return i >= 0 ? monitors[i] : Screen(g_picker.desktop);
+        monitors[i] = ToScreenRect(g_picker.layout.monitors[i]);
+    const int i = RectIndexAt(monitors, g_picker.layout.monitorCount, ToPreviewPoint(p));
+    return i >= 0 ? monitors[i] : ToScreenRect(g_picker.desktop);
 }
 
 bool PickerWindowAt(POINT p, RECT *rect)
 {
     ScreenRect windows[MAX_LISTED_WINDOWS];
     for (int i = 0; i < g_picker.windowCount; ++i)
-        windows[i] = Screen(g_picker.windows[i]);
-    const int i = RectIndexAt(windows, g_picker.windowCount, Point(p));
+        windows[i] = ToScreenRect(g_picker.windows[i]);
+    const int i = RectIndexAt(windows, g_picker.windowCount, ToPreviewPoint(p));
     ScreenRect clipped;
-    if (i < 0 || !IntersectScreenRects(windows[i], Screen(g_picker.desktop), &clipped))
+    if (i < 0 || !IntersectScreenRects(windows[i], ToScreenRect(g_picker.desktop), &clipped))
         return false;
     *rect = Rect(clipped);
     return true;
@@ -52,7 +40,7 @@ bool PickerWindowAt(POINT p, RECT *rect)
 
 RECT PickerBand()
 {
-    return Rect(PickedBand(Point(g_picker.anchor), Point(g_picker.pointer)));
+    return Rect(PickedBand(ToPreviewPoint(g_picker.anchor), ToPreviewPoint(g_picker.pointer)));
 }
 
 static void AddPiece(Marks *marks, int left, int top, int right, int bottom, PieceKind kind)
@@ -93,7 +81,7 @@ Marks PickerMarksNow()
     const ScreenRect monitor = MonitorAt(p);
     AddPiece(&marks, monitor.left, p.y, monitor.right, p.y + 1, INVERTED_PIECE);
     AddPiece(&marks, p.x, monitor.top, p.x + 1, monitor.bottom, INVERTED_PIECE);
-    const ScreenRect place = MagnifierPlace(Point(p), monitor, g_picker.magnifier.cx, g_picker.magnifier.cy);
+    const ScreenRect place = MagnifierPlace(ToPreviewPoint(p), monitor, g_picker.magnifier.cx, g_picker.magnifier.cy);
     AddPiece(&marks, place.left, place.top, place.right, place.bottom, MAGNIFIER_PIECE);
     return marks;
 }

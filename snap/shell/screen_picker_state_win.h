@@ -5,6 +5,7 @@
 
 #include "snap/engine/desktop_win.h"
 #include "snap/engine/window_list_win.h"
+#include "snap/shell/area_picker_geometry.h"
 
 enum {
     MAX_PIECES = 12  // rectangles that the marks over the picture cover
@@ -40,6 +41,19 @@ struct ScreenPickerState {
 };
 
 extern ScreenPickerState g_picker;
+
+// Windows' points and rectangles in the portable geometry's terms.
+inline PreviewPoint ToPreviewPoint(POINT p)
+{
+    const PreviewPoint q = {p.x, p.y};
+    return q;
+}
+
+inline ScreenRect ToScreenRect(const RECT &r)
+{
+    const ScreenRect s = {r.left, r.top, r.right, r.bottom};
+    return s;
+}
 
 // The monitor under p (the desktop when p lies where none is).
 RECT PickerMonitorAt(POINT p);

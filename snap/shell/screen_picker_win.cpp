@@ -29,18 +29,6 @@ bool ScreenPickerBusy()
     return g_picker.busy;
 }
 
-static PreviewPoint Point(POINT p)
-{
-    const PreviewPoint q = {p.x, p.y};
-    return q;
-}
-
-static ScreenRect Screen(const RECT &r)
-{
-    const ScreenRect s = {r.left, r.top, r.right, r.bottom};
-    return s;
-}
-
 static void MovePointer(POINT p)
 {
     if (p.x == g_picker.pointer.x && p.y == g_picker.pointer.y)
@@ -129,7 +117,7 @@ static void OnKey(WPARAM key)
         return;
     }
     const bool shift = GetKeyState(VK_SHIFT) < 0;
-    const PreviewPoint p = NudgedPoint(Point(g_picker.pointer), dx, dy, shift, Screen(g_picker.desktop));
+    const PreviewPoint p = NudgedPoint(ToPreviewPoint(g_picker.pointer), dx, dy, shift, ToScreenRect(g_picker.desktop));
     // The pointer itself goes there, so that the button's release lands on
     // the nudged pixel.
     SetCursorPos(p.x, p.y);
