@@ -90,11 +90,11 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_CANCELMODE:
         OnPreviewMouseLost(hwnd, NULL);
         return DefWindowProcA(hwnd, message, wParam, lParam);
-    case WM_TIMER:
-        if (HandleSnapKeyTimer(hwnd, wParam) || HandleTrayMessage(hwnd, message, wParam))
-            return 0;
-        return DefWindowProcA(hwnd, message, wParam, lParam);
     default: {
+        // The keys, the tray and the end request each keep timers of their
+        // own on this window, so WM_TIMER too goes past every one of them.
+        if (message == WM_TIMER && HandleSnapKeyTimer(hwnd, wParam))
+            return 0;
         LRESULT ended;
         if (HandleEndMessage(hwnd, message, wParam, &ended))
             return ended;
