@@ -44,16 +44,21 @@ def shoot(out: Path) -> None:
         crop = f"{right - left + 2 * MARGIN}x{bottom - top + 2 * MARGIN}+{left - MARGIN}+{top - MARGIN}"
         subprocess.run(["import", "-display", display.name, "-window", "root", "-crop", crop,
                         "+repage", str(out)], check=True, timeout=60)
-        # Released over the model: the Save dialog comes, and is cancelled.
-        display.xdotool("mouseup", 1)
-        wine.probe.wait_window(caption="Save Snapshot", cls="#32770", visible=True, timeout=30)
-        wine.probe.press(2, ctlclass="Button", caption="Save Snapshot", cls="#32770")
-        wine.wait_for(lambda: not wine.probe.find_window(cls="tamblit95")["visible"], 30,
-                      "the preview to close")
-        exit_program(wine, proc)
+        release_and_cancel(wine, display, proc)
     finally:
         session.end_test()
         session.close()
+
+
+def release_and_cancel(wine, display, proc):
+    """Released over the model: the Save dialog comes, is cancelled, and the
+    program ends."""
+    display.xdotool("mouseup", 1)
+    wine.probe.wait_window(caption="Save Snapshot", cls="#32770", visible=True, timeout=30)
+    wine.probe.press(2, ctlclass="Button", caption="Save Snapshot", cls="#32770")
+    wine.wait_for(lambda: not wine.probe.find_window(cls="tamblit95")["visible"], 30,
+                  "the preview to close")
+    exit_program(wine, proc)
 
 
 NOTE = """Tamblit 95 picks the area on the frozen screen itself.
@@ -149,12 +154,7 @@ def shoot_at_work(out: Path) -> None:
         time.sleep(1)
         subprocess.run(["import", "-display", display.name, "-window", "root", str(out)],
                        check=True, timeout=60)
-        display.xdotool("mouseup", 1)
-        wine.probe.wait_window(caption="Save Snapshot", cls="#32770", visible=True, timeout=30)
-        wine.probe.press(2, ctlclass="Button", caption="Save Snapshot", cls="#32770")
-        wine.wait_for(lambda: not wine.probe.find_window(cls="tamblit95")["visible"], 30,
-                      "the preview to close")
-        exit_program(wine, proc)
+        release_and_cancel(wine, display, proc)
     finally:
         session.end_test()
         session.close()

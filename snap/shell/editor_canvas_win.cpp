@@ -58,13 +58,20 @@ void ResetEditorView()
     InvalidateRect(g_edit.canvas, NULL, TRUE);
 }
 
+// A rectangle of picture pixels where it lies on the canvas: past the crop,
+// at the zoom.
+static EditRect CanvasRectOf(const EditRect &r)
+{
+    const EditRect inView = {r.left - g_edit.crop.left, r.top - g_edit.crop.top, r.right - g_edit.crop.left,
+                             r.bottom - g_edit.crop.top};
+    return PictureToCanvas(g_edit.view, inView);
+}
+
 void InvalidatePictureRect(const EditRect &r)
 {
     if (EditRectEmpty(r))
         return;
-    const EditRect inView = {r.left - g_edit.crop.left, r.top - g_edit.crop.top, r.right - g_edit.crop.left,
-                             r.bottom - g_edit.crop.top};
-    const EditRect c = PictureToCanvas(g_edit.view, inView);
+    const EditRect c = CanvasRectOf(r);
     RECT rect = {c.left, c.top, c.right, c.bottom};
     InvalidateRect(g_edit.canvas, &rect, FALSE);
 }
@@ -73,9 +80,7 @@ void InvalidatePictureFrame(const EditRect &r, int32_t edge)
 {
     if (EditRectEmpty(r))
         return;
-    const EditRect inView = {r.left - g_edit.crop.left, r.top - g_edit.crop.top, r.right - g_edit.crop.left,
-                             r.bottom - g_edit.crop.top};
-    const EditRect c = PictureToCanvas(g_edit.view, inView);
+    const EditRect c = CanvasRectOf(r);
     const int32_t scaled = (int32_t)(((int64_t)edge * g_edit.view.zoomNum + g_edit.view.zoomDen - 1) / g_edit.view.zoomDen);
     const int32_t e = scaled > 0 ? scaled : 1;
     const RECT sides[4] = {{c.left, c.top, c.right, c.top + e},
@@ -90,9 +95,7 @@ static void FrameInCanvas(HDC dc, const EditRect &r)
 {
     if (EditRectEmpty(r))
         return;
-    const EditRect inView = {r.left - g_edit.crop.left, r.top - g_edit.crop.top, r.right - g_edit.crop.left,
-                             r.bottom - g_edit.crop.top};
-    const EditRect c = PictureToCanvas(g_edit.view, inView);
+    const EditRect c = CanvasRectOf(r);
     RECT rect = {c.left, c.top, c.right, c.bottom};
     DrawFocusRect(dc, &rect);
 }
