@@ -372,7 +372,7 @@ def main():
                     resident_figures(wine, watcher, args.starts, args.presses, args.peer)
                 if "5" in args.figures:
                     from bench_picker import picker_figures
-                    picker_figures(session, wine, watcher, 3, 2, args.xwd, args.presses)
+                    picker_figures(session, wine, watcher, 5, 3, args.xwd, args.presses)
             finally:
                 watcher.stop()
                 session.end_test()

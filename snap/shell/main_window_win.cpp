@@ -6,6 +6,7 @@
 #include "snap/settings/snap_settings.h"
 #include "snap/common/app_state_win.h"
 #include "snap/shell/editor_win.h"
+#include "snap/shell/screen_picker_win.h"
 #include "snap/shell/end_request_win.h"
 #include "snap/shell/hotkey_win.h"
 #include "snap/shell/preview_win.h"
@@ -33,6 +34,7 @@ static void OnCreate(HWND hwnd)
     SetSnapshotEditor(EditSnapshotWhenChosen);
     if (SnapSettings.edit)
         PrepareSnapshotEditor();
+    PrepareScreenPicker();
     RegisterSnapHotKeysOrTell(hwnd);
     FixPreviewGeometry(hwnd);
 }
@@ -71,6 +73,8 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_DISPLAYCHANGE:
         // A new mode or monitor: what the snapshots knew of the display is old.
         ForgetDisplay();
+        ReleaseScreenPicker();
+        PrepareScreenPickerLater();
         return DefWindowProcA(hwnd, message, wParam, lParam);
     case WM_PAINT:
         OnPreviewPaint(hwnd);

@@ -26,6 +26,9 @@ struct ScreenPickerState {
     bool busy;            // from the freeze until the snapshot is delivered
     HWND owner;
     HWND window;          // the picker while it is up
+    HWND ahead;           // the next picker's window, built ahead and not yet displayed
+    RECT aheadRect;       // the desktop it was built for
+    DesktopLayout aheadLayout;  // its monitors, read as it was built
     RECT desktop;         // the frozen desktop; the window's client area lies over it
     HBITMAP frozen;
     HDC frozenDc;         // holds frozen while the window is up
@@ -41,6 +44,18 @@ struct ScreenPickerState {
 };
 
 extern ScreenPickerState g_picker;
+
+extern const char PICKER_CLASS[];
+
+// The picker's window class, registered once.
+bool RegisterPickerClass();
+
+// Whether a window was built ahead for the desktop just frozen.
+bool PickerAheadFits();
+
+// Makes the window built ahead the picker's, captioned and ready to paint
+// and bring forward; false where none was built for the frozen desktop.
+bool ShowPickerAhead(const char *caption);
 
 // Windows' points and rectangles in the portable geometry's terms.
 inline PreviewPoint ToPreviewPoint(POINT p)

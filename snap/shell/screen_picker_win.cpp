@@ -17,7 +17,7 @@
 #include "snap/shell/magnifier_win.h"
 #include "snap/shell/screen_picker_state_win.h"
 
-static const char PICKER_CLASS[] = "tamblit95 area";
+const char PICKER_CLASS[] = "tamblit95 area";
 static const char PICKER_CAPTION[] = "Snapshot Area";
 
 enum {
@@ -79,6 +79,7 @@ static void Finish(bool take, RECT rect)
     DeleteObject(g_picker.frozen);
     g_picker.frozen = NULL;
     g_picker.busy = false;
+    PrepareScreenPickerLater();
 }
 
 static void Cancel()
@@ -213,7 +214,7 @@ static LRESULT CALLBACK PickerWndProc(HWND hwnd, UINT message, WPARAM wParam, LP
     }
 }
 
-static bool RegisterPickerClass()
+bool RegisterPickerClass()
 {
     WNDCLASSA wc;
     if (GetClassInfoA(g_hInstance, PICKER_CLASS, &wc))
@@ -242,6 +243,19 @@ static bool PrepareDrawing()
     return true;
 }
 
+// Where no window was built ahead: one over the frozen desktop, shown.
+static bool BuildPickerNow()
+{
+    g_picker.window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, PICKER_CLASS, PICKER_CAPTION, WS_POPUP,
+                                      g_picker.desktop.left, g_picker.desktop.top,
+                                      g_picker.desktop.right - g_picker.desktop.left,
+                                      g_picker.desktop.bottom - g_picker.desktop.top, NULL, NULL, g_hInstance, NULL);
+    if (!g_picker.window)
+        return false;
+    ShowWindow(g_picker.window, SW_SHOW);
+    return true;
+}
+
 void OpenScreenPicker(HWND owner)
 {
     // A second press while the picker is up, or while its snapshot's dialogs
@@ -256,7 +270,10 @@ void OpenScreenPicker(HWND owner)
     g_picker.busy = true;
     // What lay where at the freeze, before the picker covers it.
     g_picker.windowCount = ListOtherWindows(g_picker.windows, MAX_LISTED_WINDOWS);
-    ReadDesktopLayout(&g_picker.layout);
+    if (PickerAheadFits())
+        g_picker.layout = g_picker.aheadLayout;
+    else
+        ReadDesktopLayout(&g_picker.layout);
     g_picker.owner = owner;
     g_picker.dragging = false;
     g_picker.shown.count = 0;
@@ -273,19 +290,14 @@ void OpenScreenPicker(HWND owner)
     // The screen is frozen first, so neither the picker nor anything the
     // sound causes is in the picture.
     PlaySnapSound(SnapSettings.sound != 0);
-    g_picker.window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, PICKER_CLASS, PICKER_CAPTION, WS_POPUP,
-                                      g_picker.desktop.left, g_picker.desktop.top,
-                                      g_picker.desktop.right - g_picker.desktop.left,
-                                      g_picker.desktop.bottom - g_picker.desktop.top, NULL, NULL, g_hInstance, NULL);
-    if (!g_picker.window) {
+    g_picker.shown = PickerMarksNow();
+    if (!ShowPickerAhead(PICKER_CAPTION) && !BuildPickerNow()) {
         FreeDrawing();
         DeleteObject(g_picker.frozen);
         g_picker.frozen = NULL;
         g_picker.busy = false;
         return;
     }
-    g_picker.shown = PickerMarksNow();
-    ShowWindow(g_picker.window, SW_SHOW);
     SetForegroundWindow(g_picker.window);
     SetFocus(g_picker.window);
     UpdateWindow(g_picker.window);

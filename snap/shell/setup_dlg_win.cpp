@@ -15,6 +15,7 @@
 #include "snap/common/app_state_win.h"
 #include "snap/common/center_window_win.h"
 #include "snap/shell/editor_win.h"
+#include "snap/shell/screen_picker_win.h"
 #include "snap/shell/hotkey_keys.h"
 #include "snap/shell/hotkey_win.h"
 #include "snap/common/message_box_win.h"
@@ -220,6 +221,10 @@ int RunSetupDialog(HWND owner)
             PrepareSnapshotEditor();
         else
             ReleaseSnapshotEditor();
+        if (SnapSettings.picker == ScreenPicker)
+            PrepareScreenPicker();
+        else
+            ReleaseScreenPicker();
     }
     RegisterSnapHotKeysOrTell(g_hwndMain);
     return result;

@@ -163,6 +163,9 @@ class Probe:
     def list(self, **sel) -> list[dict]:
         return self._check("list", *self._sel(**sel))["windows"]
 
+    def foreground(self) -> int:
+        return self._check("list", "--class", "#none#")["foreground"]
+
     def find_window(self, **sel) -> dict | None:
         windows = self.list(**sel)
         return windows[0] if windows else None

@@ -2,6 +2,8 @@
 the whole desktop, driven with the real X pointer and keys; every picture is
 checked against the desktop captured just before the key, with nothing moving."""
 
+import subprocess
+
 import pytest
 
 from harness import read_bmp
@@ -81,6 +83,19 @@ def start_picker_program(wine, picker="Screen"):
     return folder, start_resident(wine)
 
 
+def waiting_picker(wine, rect):
+    """The picker's window built ahead of the key: visible to Windows over
+    the whole desktop, yet not mapped on X."""
+    found = wine.wait_for(lambda: next((w for w in wine.probe.list(cls=PICKER["cls"])
+                                        if w["visible"] and not w["caption"] and w["rect"] == list(rect)), None),
+                          30, f"picker built ahead over {rect}")
+    xid = wine.wait_for(lambda: wine.xwindow_id(found["hwnd"]), 10, "its X window")
+    info = subprocess.run(["xwininfo", "-id", str(xid), "-display", wine.display.name], capture_output=True,
+                          text=True, stdin=subprocess.DEVNULL, timeout=20).stdout
+    assert "IsUnMapped" in info
+    return found
+
+
 def open_picker(wine, desktop):
     wine.probe.keys(HOT_KEY)
     picker = wine.probe.wait_window(visible=True, timeout=30, **PICKER)
@@ -131,7 +146,13 @@ def test_picker_survives_or_ends_cleanly_and_ignores_a_second_key(wine):
 
     # The key again while it is up: the same picker, which goes on working
     # after the mouse is taken from it in mid-drag (the band is dropped).
+    # The window built ahead takes no click: the one underneath gets it.
+    ahead = waiting_picker(wine, (0, 0, 1024, 768))
+    wine.focus_window(wine.tray_window())
+    wine.click(x, y)
+    wine.wait_for(lambda: wine.probe.foreground() == pattern.hwnd, 10, "pattern clicked forward")
     first = open_picker(wine, desktop)
+    assert first["hwnd"] == ahead["hwnd"]
     wine.probe.keys(HOT_KEY)
     d.move_pointer(x, y)
     d.xdotool("mousedown", 1)

@@ -8,12 +8,13 @@ import time
 import pytest
 
 pytest.importorskip("test_resident")
-from test_resident import (DIALOG, exit_program, fresh_settings, holds_for,  # noqa: E402
+from test_resident import (DIALOG, SETTINGS, exit_program, fresh_settings, holds_for,  # noqa: E402
                            save_snapshot, snapshot_through_hot_key, start_resident,
                            visible_save_dialogs)
 
 from harness import PATTERN_COLOURS, compare_to_pattern, pattern_colour, read_bmp  # noqa: E402
 from harness_monitors import DESKTOP, off_monitor_pixels, paint_monitors  # noqa: E402
+from test_area_picker import waiting_picker  # noqa: E402
 
 SIZES = [(640, 480), (1920, 1080)]
 DEPTHS = [8, 16, 24]
@@ -103,12 +104,16 @@ def test_full_screen_follows_a_change_of_display_mode(e2e_session):
     # What the program learnt of the display stands until Windows tells it of
     # a change; a Wine desktop in a window changes its mode as a user would.
     wine = e2e_session.wine("desktop800x600", e2e_session.display(1024, 768, 24), desktop=(800, 600))
+    # The picker on the screen chosen: its window waits, built ahead, over
+    # the desktop of the moment, and full-screen snapshots never show it.
     folder, _ = fresh_settings(wine, source="Screen")
+    wine.reg_set(SETTINGS + r"\Source", "Picker", "Screen")
     proc = start_resident(wine)
     pattern = wine.start_pattern(*PATTERN, title="Mode Pattern")
     for size in [(800, 600), (640, 480)]:
         if size != (800, 600):
             assert wine.probe.set_mode(*size) == {"width": size[0], "height": size[1]}
+        waiting_picker(wine, (0, 0) + size)
         bmp = read_bmp(snapshot_through_hot_key(wine, folder, "Mode Pattern", name=f"{size[0]}.bmp"))
         assert (bmp.width, bmp.height) == size
         assert compare_to_pattern(bmp, (0, 0), pattern.rect) == []
