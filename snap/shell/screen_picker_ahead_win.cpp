@@ -57,11 +57,15 @@ void ReleaseScreenPicker()
 
 void PrepareScreenPicker()
 {
-    if (SnapSettings.picker != ScreenPicker || g_picker.busy || g_picker.ahead || !LayeredAttributes() ||
-        !RegisterPickerClass())
+    if (SnapSettings.picker != ScreenPicker || g_picker.busy)
         return;
     RECT desktop;
     DesktopBounds(&desktop);
+    if (g_picker.ahead && EqualRect(&g_picker.aheadRect, &desktop))
+        return;
+    ReleaseScreenPicker();
+    if (!LayeredAttributes() || !RegisterPickerClass())
+        return;
     const int width = desktop.right - desktop.left, height = desktop.bottom - desktop.top;
     // Not topmost yet: until the key it lies below every other window.
     HWND window = CreateWindowExA(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW, PICKER_CLASS, "",

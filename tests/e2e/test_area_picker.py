@@ -166,15 +166,21 @@ def test_picker_survives_or_ends_cleanly_and_ignores_a_second_key(wine):
     assert (bmp.width, bmp.height) == PATTERN[2:]
 
     # Another program brought forward, or the display changed: the picker
-    # goes, taking nothing, and leaves neither the mouse held nor GDI objects.
+    # goes, taking nothing, and leaves neither the mouse held, nor GDI
+    # objects, nor a trace on the screen; the keyboard is the pattern's again.
     gdi = None
+    tray_bottom = wine.probe.find_window(hwnd=wine.tray_window())["rect"][3]
+    below_tray = (0, tray_bottom, 1024, 768 - tray_bottom)  # its icons may change meanwhile
     for round in range(4):
+        screen = wine.probe.capture(*below_tray).data
         open_picker(wine, desktop)
         if round % 2:
             wine.probe.post(WM_DISPLAYCHANGE, 24, (768 << 16) | 1024, **PICKER)
         else:
             wine.probe.focus(hwnd=pattern.hwnd)
         wine.probe.wait_gone(timeout=30, **PICKER)
+        wine.wait_for(lambda: wine.probe.foreground() == pattern.hwnd, 10, "the pattern in front again")
+        assert wine.probe.capture(*below_tray).data == screen, "the picker left something on the screen"
         assert no_save_dialog(wine)
         assert wine.probe.find_window(cls="tamblit95")["capture"] == 0
         stats = process_stats(wine, win_pid)["gdi"]
