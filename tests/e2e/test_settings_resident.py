@@ -14,10 +14,11 @@ from test_resident import (CAPTION, DIALOG, ID_DESTINATION, ID_EXIT, ID_HELP,  #
                            start_program, start_resident)
 from settings_dialogs import (  # noqa: E402
     ID_8BIT, ID_24BIT, ID_ACTIVEWINDOW, ID_BOTTOM, ID_DELAY, ID_DIRECTORY, ID_HOTKEY, ID_KEYS,
-    ID_KEY_AREA, ID_KEY_FULLSCREEN, ID_KEY_LASTAREA, ID_LEFT, ID_POINTER, ID_RIGHT,
-    ID_SAVE, ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER, IDCANCEL, SETTINGS,
+    ID_KEY_AREA, ID_KEY_FULLSCREEN, ID_KEY_LASTAREA, ID_LEFT, ID_PICKSCREEN, ID_POINTER, ID_RIGHT,
+    ID_SAVE, ID_SELECTABLE, ID_SOUND, ID_TOCLIPBOARD, ID_TOFILE, ID_TOP, ID_TOPRINTER, IDCANCEL, SETTINGS,
     SETUP_CAPTION, SetupDialog,
     margin_texts, stored_values)
+from test_area_picker import PICKER, waiting_picker  # noqa: E402
 
 
 def open_setup(wine, box):
@@ -83,6 +84,23 @@ def test_ok_in_setup_takes_effect_at_once_and_writes_nothing(wine):
     wine.probe.press(IDCANCEL, ctlclass="Button", caption="Save Snapshot", cls=DIALOG)
     wine.probe.wait_gone(caption="Save Snapshot", cls=DIALOG, timeout=30)
     assert sorted(p.name for p in new_dir.iterdir()) == ["snap001.bmp"]
+    exit_program(wine, proc)
+
+
+def test_pick_on_screen_chosen_builds_its_window_ahead_and_unchosen_drops_it(wine):
+    fresh_settings(wine)
+    proc = start_resident(wine)
+    box = open_full_sign_on(wine)
+    assert wine.probe.list(cls=PICKER["cls"]) == []
+    setup = open_setup(wine, box)
+    setup.click(ID_SELECTABLE)
+    setup.click(ID_PICKSCREEN)
+    close_setup(setup, IDOK)
+    waiting_picker(wine, (0, 0, 1024, 768))
+    setup = open_setup(wine, box)
+    setup.click(ID_PICKSCREEN)
+    close_setup(setup, IDOK)
+    wine.wait_for(lambda: wine.probe.list(cls=PICKER["cls"]) == [], 10, "the waiting window gone")
     exit_program(wine, proc)
 
 
