@@ -1,7 +1,9 @@
 // Times the picker on the screen with the program's own code: the desktop
 // frozen alone, the picker opened (frozen, its window up and painted on the
 // display), and one pointer move repainted without a button (crosshair,
-// magnifier, window outline) and with a band dragged. Each figure is read
+// magnifier, window outline) and with a band dragged. The freeze and the
+// opening are each timed after half a second at rest, the picker with its
+// window built ahead, as a key finds the resident program. Each figure is read
 // once the X server has the pixels: Wine keeps a window's drawing in memory
 // and sends it to X when the thread looks for messages and finds none, so
 // the bench looks for a message that never comes (which sends whatever is

@@ -6,8 +6,8 @@
 // but not displayed: a layered window is shown only once its layered
 // attributes are set, and, transparent to the mouse, it takes no clicks
 // meanwhile. The key then only paints it and sets its attributes. Where
-// layered windows do not exist (before Windows 2000) the key builds the
-// window as before.
+// layered windows do not exist (before Windows 2000), or none waits for the
+// desktop just frozen, the key builds the window.
 #include "snap/shell/screen_picker_win.h"
 
 #include "snap/common/app_state_win.h"
@@ -114,11 +114,15 @@ bool ShowPickerAhead(const char *caption)
     }
     HWND window = g_picker.ahead;
     g_picker.ahead = NULL;
-    g_picker.window = window;
     SetWindowTextA(window, caption);
     SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) & ~WS_EX_TRANSPARENT);
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    LayeredAttributes()(window, 0, OPAQUE_ALPHA, LWA_ALPHA);
+    // A window whose attributes did not take would never be displayed.
+    if (!LayeredAttributes()(window, 0, OPAQUE_ALPHA, LWA_ALPHA)) {
+        DestroyWindow(window);
+        return false;
+    }
+    g_picker.window = window;
     // Painted in full from the frozen picture before anything is sent.
     InvalidateRect(window, NULL, FALSE);
     return true;
