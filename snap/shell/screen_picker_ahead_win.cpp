@@ -55,13 +55,24 @@ void ReleaseScreenPicker()
         DestroyWindow(ahead);
 }
 
+// Whether the window built ahead covers rect (a desktop) exactly.
+static bool AheadCovers(const RECT &rect)
+{
+    RECT covered;
+    return g_picker.ahead && GetWindowRect(g_picker.ahead, &covered) && EqualRect(&covered, &rect);
+}
+
 void PrepareScreenPicker()
 {
-    if (SnapSettings.picker != ScreenPicker || g_picker.busy)
+    if (SnapSettings.picker != ScreenPicker) {
+        ReleaseScreenPicker();
+        return;
+    }
+    if (g_picker.busy)
         return;
     RECT desktop;
     DesktopBounds(&desktop);
-    if (g_picker.ahead && EqualRect(&g_picker.aheadRect, &desktop))
+    if (AheadCovers(desktop))
         return;
     ReleaseScreenPicker();
     if (!LayeredAttributes() || !RegisterPickerClass())
@@ -81,7 +92,6 @@ void PrepareScreenPicker()
         ReleaseDC(window, dc);
     }
     g_picker.ahead = window;
-    g_picker.aheadRect = desktop;
     // The first listing of windows loads what it needs once, here rather
     // than on the key; the monitors are kept until the display changes.
     g_picker.windowCount = ListOtherWindows(g_picker.windows, MAX_LISTED_WINDOWS);
@@ -102,7 +112,7 @@ void PrepareScreenPickerLater()
 
 bool PickerAheadFits()
 {
-    return g_picker.ahead && EqualRect(&g_picker.aheadRect, &g_picker.desktop);
+    return AheadCovers(g_picker.desktop);
 }
 
 bool ShowPickerAhead(const char *caption)

@@ -27,8 +27,7 @@ struct ScreenPickerState {
     HWND owner;
     HWND window;          // the picker while it is up
     HWND ahead;           // the next picker's window, built ahead and not yet displayed
-    RECT aheadRect;       // the desktop it was built for
-    DesktopLayout aheadLayout;  // its monitors, read as it was built
+    DesktopLayout aheadLayout;  // the monitors, read as it was built
     RECT desktop;         // the frozen desktop; the window's client area lies over it
     HBITMAP frozen;
     HDC frozenDc;         // holds frozen while the window is up

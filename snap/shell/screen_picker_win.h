@@ -15,11 +15,11 @@ void OpenScreenPicker(HWND owner);
 bool ScreenPickerBusy();
 
 // With the picker on the screen chosen, builds its window ahead, not yet
-// displayed, so that the key only freezes, paints and shows it; now, or
-// half a second from now (after a picker closes or the display changed).
+// displayed, so that the key only freezes, paints and shows it, and drops
+// it with the model chosen; now, or half a second from now (after a picker
+// closes or the display changed).
 void PrepareScreenPicker();
 void PrepareScreenPickerLater();
 
-// Drops the window built ahead (the picker on the model chosen, the display
-// changed).
+// Drops the window built ahead (the display changed).
 void ReleaseScreenPicker();

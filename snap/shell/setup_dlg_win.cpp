@@ -221,10 +221,7 @@ int RunSetupDialog(HWND owner)
             PrepareSnapshotEditor();
         else
             ReleaseSnapshotEditor();
-        if (SnapSettings.picker == ScreenPicker)
-            PrepareScreenPicker();
-        else
-            ReleaseScreenPicker();
+        PrepareScreenPicker();
     }
     RegisterSnapHotKeysOrTell(g_hwndMain);
     return result;

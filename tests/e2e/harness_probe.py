@@ -164,6 +164,7 @@ class Probe:
         return self._check("list", *self._sel(**sel))["windows"]
 
     def foreground(self) -> int:
+        """The foreground window's handle (the listing itself matches no class)."""
         return self._check("list", "--class", "#none#")["foreground"]
 
     def find_window(self, **sel) -> dict | None:
